@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Command two: installs what is needed, builds everything and runs every test through CTest.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_dir="${TOLLOVANE_BUILD_DIR:-$root/build}"
+
+"$root/scripts/install-dependencies.sh"
+"$root/scripts/build.sh"
+ctest --test-dir "$build_dir" --output-on-failure --parallel "$(nproc)" "$@"

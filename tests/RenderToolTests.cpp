@@ -1,0 +1,188 @@
+#include "ProcessorHarness.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct RunResult
+{
+    int exitCode;
+    juce::String output; // stdout and stderr together
+};
+
+RunResult runRenderer (const juce::StringArray& arguments)
+{
+    juce::StringArray command { TOLLOVANE_RENDER_PATH };
+    command.addArray (arguments);
+    juce::ChildProcess process;
+    if (! process.start (command))
+        return { -1, "could not start " + command.joinIntoString (" ") };
+    const auto output = process.readAllProcessOutput();
+    process.waitForProcessToFinish (60000);
+    return { (int) process.getExitCode(), output };
+}
+
+void writeWav (const juce::File& file, const juce::AudioBuffer<float>& buffer, double sampleRate, int bits = 32)
+{
+    file.deleteFile();
+    auto stream = file.createOutputStream();
+    ASSERT_NE (stream, nullptr);
+    juce::WavAudioFormat wav;
+    std::unique_ptr<juce::AudioFormatWriter> writer (
+        wav.createWriterFor (stream.get(), sampleRate, (unsigned int) buffer.getNumChannels(), bits, {}, 0));
+    ASSERT_NE (writer, nullptr);
+    stream.release();
+    writer->writeFromAudioSampleBuffer (buffer, 0, buffer.getNumSamples());
+}
+
+struct ReadResult
+{
+    juce::AudioBuffer<float> buffer;
+    double sampleRate = 0.0;
+};
+
+ReadResult readWav (const juce::File& file)
+{
+    juce::WavAudioFormat wav;
+    std::unique_ptr<juce::AudioFormatReader> reader (wav.createReaderFor (file.createInputStream().release(), true));
+    if (reader == nullptr)
+        return {};
+    ReadResult result { juce::AudioBuffer<float> ((int) reader->numChannels, (int) reader->lengthInSamples),
+                        reader->sampleRate };
+    reader->read (&result.buffer, 0, (int) reader->lengthInSamples, 0, true, true);
+    return result;
+}
+
+class RenderTool : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                     .getNonexistentChildFile ("tollovane-render-test", "", false);
+        ASSERT_TRUE (folder.createDirectory());
+        input = folder.getChildFile ("in.wav");
+        output = folder.getChildFile ("out.wav");
+        programme = ProcessorHarness::makeProgramme (2, 22050, 44100.0);
+        writeWav (input, programme, 44100.0);
+    }
+
+    void TearDown() override { folder.deleteRecursively(); }
+
+    juce::File folder, input, output;
+    juce::AudioBuffer<float> programme;
+};
+} // namespace
+
+TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
+{
+    folder.getChildFile ("notes.wav").replaceWithText ("these are not samples");
+    writeWav (folder.getChildFile ("surround.wav"), juce::AudioBuffer<float> (3, 100), 48000.0);
+
+    const struct
+    {
+        juce::StringArray arguments;
+        const char* message;
+    } cases[] = {
+        { { "missing.wav", "-o", "out.wav" }, "input file not found" },
+        { { "notes.wav", "-o", "out.wav" }, "not a WAV, AIFF or FLAC file" },
+        { { "surround.wav", "-o", "out.wav" }, "cannot process 3 channels" },
+        { { "in.wav", "-o", "out.wav", "--set", "loudness=3" }, "unknown parameter id \"loudness\"" },
+        { { "in.wav", "-o", "out.wav", "--set", "threshold=loud" }, "not a number" },
+        { { "in.wav", "-o", "out.wav", "--set", "threshold=50" }, "threshold must be between -36 and 10" },
+        { { "in.wav", "-o", "no-such-folder/out.wav" }, "missing or not writable" },
+        { { "in.wav", "-o", "in.wav" }, "would overwrite the input" },
+        { { "in.wav", "-o", "./sub/../in.wav" }, "would overwrite the input" },
+        { { "in.wav" }, "no output file given" },
+        { { "in.wav", "-o", "out.wav", "--block", "0" }, "--block takes" },
+        { { "in.wav", "-o", "out.wav", "--frobnicate" }, "unknown option --frobnicate" },
+    };
+
+    folder.getChildFile ("sub").createDirectory();
+    const auto inputBefore = input.loadFileAsString();
+
+    for (const auto& c : cases)
+    {
+        juce::StringArray arguments;
+        for (const auto& argument : c.arguments)
+            arguments.add (argument.startsWith ("-") || argument.contains ("=") || argument.containsOnly ("0123456789")
+                               ? argument
+                               : folder.getChildFile (argument).getFullPathName());
+
+        const auto result = runRenderer (arguments);
+        EXPECT_NE (result.exitCode, 0) << c.arguments.joinIntoString (" ");
+        EXPECT_TRUE (result.output.contains (c.message)) << c.arguments.joinIntoString (" ") << "\n" << result.output;
+    }
+
+    EXPECT_EQ (input.loadFileAsString(), inputBefore);
+    EXPECT_FALSE (output.exists());
+}
+
+TEST_F (RenderTool, RendersAUserFileAlignedWithItsInput)
+{
+    const auto result = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--set", "threshold=-30",
+                                       "--set", "ratio=10", "--format", "float32", "--block", "300" });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    for (const auto* line : { "input peak:", "output peak:", "output true peak:", "latency:", "max gain reduction:",
+                              "real-time factor:" })
+        EXPECT_TRUE (result.output.contains (line)) << line;
+
+    const auto rendered = readWav (output);
+    EXPECT_EQ (rendered.sampleRate, 44100.0);
+    EXPECT_EQ (rendered.buffer.getNumChannels(), 2);
+    EXPECT_EQ (rendered.buffer.getNumSamples(), programme.getNumSamples());
+    EXPECT_GT (rendered.buffer.getMagnitude (0, rendered.buffer.getNumSamples()), 0.01f);
+}
+
+TEST_F (RenderTool, BypassRenderGivesBackTheInputExactly)
+{
+    const auto aligned = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--bypass",
+                                        "--format", "float32" });
+    ASSERT_EQ (aligned.exitCode, 0) << aligned.output;
+    const auto rendered = readWav (output).buffer;
+    ASSERT_EQ (rendered.getNumSamples(), programme.getNumSamples());
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < programme.getNumSamples(); ++i)
+            ASSERT_EQ (rendered.getSample (ch, i), programme.getSample (ch, i)) << "sample " << i;
+
+    // With the latency kept, the same input arrives `latency` samples late.
+    const auto raw = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--bypass",
+                                    "--format", "float32", "--keep-latency" });
+    ASSERT_EQ (raw.exitCode, 0) << raw.output;
+    TamberAudioProcessor reference;
+    ProcessorHarness::prepare (reference, 44100.0, 512);
+    const int latency = reference.getLatencySamples();
+    const auto delayed = readWav (output).buffer;
+    ASSERT_EQ (delayed.getNumSamples(), programme.getNumSamples());
+    for (int i = 0; i < latency; ++i)
+        ASSERT_EQ (delayed.getSample (0, i), 0.0f);
+    for (int i = latency; i < programme.getNumSamples(); ++i)
+        ASSERT_EQ (delayed.getSample (0, i), programme.getSample (0, i - latency)) << "sample " << i;
+}
+
+TEST_F (RenderTool, KeepsAMonoFileMono)
+{
+    const auto mono = folder.getChildFile ("mono.wav");
+    writeWav (mono, ProcessorHarness::makeProgramme (1, 9600, 48000.0), 48000.0, 24);
+    const auto result = runRenderer ({ mono.getFullPathName(), "-o", output.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    const auto rendered = readWav (output);
+    EXPECT_EQ (rendered.buffer.getNumChannels(), 1);
+    EXPECT_EQ (rendered.buffer.getNumSamples(), 9600);
+    EXPECT_EQ (rendered.sampleRate, 48000.0);
+}
+
+TEST_F (RenderTool, RendersTheBuiltInDemoWithoutAnInput)
+{
+    const auto result = runRenderer ({ "-o", output.getFullPathName(), "--set", "threshold=-20" });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+    EXPECT_TRUE (result.output.contains ("built-in demo"));
+
+    const auto rendered = readWav (output);
+    EXPECT_EQ (rendered.sampleRate, 48000.0);
+    EXPECT_GT (rendered.buffer.getNumSamples(), 9 * 48000);
+}

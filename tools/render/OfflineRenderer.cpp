@@ -1,0 +1,119 @@
+#include "OfflineRenderer.h"
+
+#include "PluginProcessor.h"
+#include "TruePeakMeter.h"
+
+namespace
+{
+class FixedTempoPlayHead final : public juce::AudioPlayHead
+{
+public:
+    explicit FixedTempoPlayHead (double tempo) : bpm (tempo) {}
+
+    juce::Optional<PositionInfo> getPosition() const override
+    {
+        PositionInfo info;
+        info.setBpm (bpm);
+        info.setIsPlaying (true);
+        return info;
+    }
+
+private:
+    double bpm;
+};
+
+void configureBuses (TamberAudioProcessor& processor, int numChannels)
+{
+    const auto set = numChannels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo();
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add (set);
+    layout.outputBuses.add (set);
+    processor.setBusesLayout (layout);
+}
+} // namespace
+
+OfflineRenderer::OfflineRenderer (TamberAudioProcessor& p, Settings s)
+    : processor (p), settings (s)
+{
+}
+
+OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource& input, int numChannels,
+                                                  double sampleRate, const Consumer& consume, const Progress& progress)
+{
+    const int blockSize = std::max (1, settings.blockSize);
+    std::optional<FixedTempoPlayHead> playHead;
+    if (settings.bpm)
+        playHead.emplace (*settings.bpm);
+    processor.setPlayHead (playHead ? &*playHead : nullptr);
+
+    configureBuses (processor, numChannels);
+    processor.setRateAndBufferSizeDetails (sampleRate, blockSize);
+    processor.prepareToPlay (sampleRate, blockSize);
+
+    Summary summary;
+    summary.latencySamples = processor.getLatencySamples();
+
+    const juce::int64 inputLength = input.getTotalLength();
+    const juce::int64 skip = settings.keepLatency ? 0 : summary.latencySamples;
+    const juce::int64 outputLength = inputLength;
+    input.setNextReadPosition (0);
+
+    juce::AudioBuffer<float> block (numChannels, blockSize);
+    juce::MidiBuffer midi;
+    TruePeakMeter truePeak (numChannels);
+
+    juce::int64 consumed = 0, produced = 0;
+    double processingSeconds = 0.0;
+
+    while (produced < outputLength)
+    {
+        const int n = (int) std::min<juce::int64> (blockSize, inputLength + skip - consumed);
+        block.setSize (numChannels, n, false, false, true);
+        block.clear();
+
+        const int fromInput = (int) juce::jlimit<juce::int64> (0, n, inputLength - consumed);
+        if (fromInput > 0)
+        {
+            juce::AudioSourceChannelInfo info (&block, 0, fromInput);
+            input.getNextAudioBlock (info);
+            summary.inputPeak = std::max (summary.inputPeak, block.getMagnitude (0, fromInput));
+        }
+        consumed += n;
+
+        const double started = juce::Time::getMillisecondCounterHiRes();
+        if (settings.bypass)
+            processor.processBlockBypassed (block, midi);
+        else
+            processor.processBlock (block, midi);
+        processingSeconds += (juce::Time::getMillisecondCounterHiRes() - started) * 0.001;
+
+        summary.largestGainReductionDb = std::max ({ summary.largestGainReductionDb,
+                                                     processor.meterGainReductionLeftDb.load(),
+                                                     processor.meterGainReductionRightDb.load() });
+
+        // Drop the first `skip` samples of the stream: the latency the host would compensate.
+        const int offset = (int) juce::jlimit<juce::int64> (0, n, skip - (consumed - n));
+        const int keep = (int) std::min<juce::int64> (n - offset, outputLength - produced);
+        if (keep > 0)
+        {
+            juce::AudioBuffer<float> kept (block.getArrayOfWritePointers(), numChannels, offset, keep);
+            summary.outputPeak = std::max (summary.outputPeak, kept.getMagnitude (0, keep));
+            truePeak.process (kept, keep);
+            consume (kept, keep);
+            produced += keep;
+        }
+
+        if (progress && outputLength > 0)
+            progress ((double) produced / (double) outputLength);
+    }
+
+    truePeak.finish();
+    processor.releaseResources();
+    processor.setPlayHead (nullptr);
+
+    summary.outputTruePeak = truePeak.getPeak();
+    summary.numSamples = produced;
+    summary.audioSeconds = (double) produced / sampleRate;
+    summary.processingSeconds = processingSeconds;
+    return summary;
+}

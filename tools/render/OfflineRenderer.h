@@ -1,0 +1,48 @@
+#pragma once
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <functional>
+#include <optional>
+
+class TamberAudioProcessor;
+
+// Runs the real processor over a stream in host-sized blocks, the way a host would, and measures
+// what came out.
+class OfflineRenderer
+{
+public:
+    struct Settings
+    {
+        int blockSize = 512;
+        bool keepLatency = false;          // false: trim the latency and flush the tail
+        bool bypass = false;               // render through the host-bypass path
+        std::optional<double> bpm;         // tempo reported by the play head; none: no play head
+    };
+
+    struct Summary
+    {
+        float inputPeak = 0.0f;
+        float outputPeak = 0.0f;
+        float outputTruePeak = 0.0f;
+        float largestGainReductionDb = 0.0f;
+        int latencySamples = 0;
+        juce::int64 numSamples = 0;
+        double audioSeconds = 0.0;
+        double processingSeconds = 0.0;
+    };
+
+    using Consumer = std::function<void (const juce::AudioBuffer<float>& block, int numSamples)>;
+    using Progress = std::function<void (double fraction)>;
+
+    OfflineRenderer (TamberAudioProcessor& processor, Settings settings);
+
+    // Reads every sample of input, processes it, and hands the output to consume in order. The
+    // output has as many samples as the input unless the latency is kept.
+    Summary render (juce::PositionableAudioSource& input, int numChannels, double sampleRate,
+                    const Consumer& consume, const Progress& progress = {});
+
+private:
+    TamberAudioProcessor& processor;
+    Settings settings;
+};

@@ -1,0 +1,224 @@
+#include "DemoSignal.h"
+#include "OfflineRenderer.h"
+#include "PluginProcessor.h"
+#include "RenderOptions.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+#include <juce_events/juce_events.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
+
+namespace
+{
+constexpr double demoSampleRate = 48000.0;
+
+struct RenderError
+{
+    juce::String message;
+};
+
+float decibels (float gain)
+{
+    return gain > 0.0f ? 20.0f * std::log10 (gain) : -200.0f;
+}
+
+juce::String formatDb (float gain, const char* unit)
+{
+    return gain > 0.0f ? juce::String (decibels (gain), 2) + " " + unit : juce::String ("-inf ") + unit;
+}
+
+void applyParameters (TamberAudioProcessor& processor, const RenderOptions& options)
+{
+    for (const auto& [id, value] : options.parameterSettings)
+    {
+        auto* parameter = processor.valueTreeState.getParameter (id);
+        if (parameter == nullptr)
+            throw RenderError { "unknown parameter id \"" + id + "\" (see --help for the list)" };
+
+        const auto range = processor.valueTreeState.getParameterRange (id);
+        if (value < range.start || value > range.end)
+            throw RenderError { id + " must be between " + juce::String (range.start) + " and "
+                                + juce::String (range.end) + ", not " + juce::String (value) };
+
+        parameter->setValueNotifyingHost (range.convertTo0to1 ((float) value));
+    }
+}
+
+std::unique_ptr<juce::AudioFormatReader> openInput (const juce::File& file)
+{
+    if (! file.existsAsFile())
+        throw RenderError { "input file not found: " + file.getFullPathName() };
+
+    juce::AudioFormatManager formats;
+    formats.registerFormat (new juce::WavAudioFormat(), true);
+    formats.registerFormat (new juce::AiffAudioFormat(), false);
+    formats.registerFormat (new juce::FlacAudioFormat(), false);
+
+    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+    if (reader == nullptr)
+        throw RenderError { "cannot read " + file.getFullPathName() + ": not a WAV, AIFF or FLAC file" };
+    if (reader->numChannels < 1 || reader->numChannels > 2)
+        throw RenderError { "cannot process " + juce::String (reader->numChannels) + " channels: "
+                            "Tollovane takes mono or stereo files" };
+    if (reader->sampleRate < 1000.0 || reader->lengthInSamples < 0)
+        throw RenderError { "cannot process " + file.getFullPathName() + ": its header is broken" };
+    return reader;
+}
+
+bool isSameFile (const juce::File& a, const juce::File& b)
+{
+    if (a == b)
+        return true;
+    std::error_code error;
+    return std::filesystem::equivalent (a.getFullPathName().toStdString(), b.getFullPathName().toStdString(), error);
+}
+
+class ProgressBar
+{
+public:
+    ProgressBar() : enabled (isatty (fileno (stderr)) != 0) {}
+
+    void show (double fraction)
+    {
+        const int filled = (int) (fraction * width);
+        if (! enabled || filled == lastFilled)
+            return;
+        lastFilled = filled;
+        std::fprintf (stderr, "\r[%s%s] %3d%%", std::string ((size_t) filled, '#').c_str(),
+                      std::string ((size_t) (width - filled), '.').c_str(), (int) (fraction * 100.0));
+        if (filled == width)
+            std::fprintf (stderr, "\n");
+        std::fflush (stderr);
+    }
+
+private:
+    static constexpr int width = 40;
+    bool enabled;
+    int lastFilled = -1;
+};
+
+void printSummary (const OfflineRenderer::Summary& summary, double sampleRate, const juce::String& inputName,
+                   const juce::File& output)
+{
+    const double realTimeFactor = summary.processingSeconds > 0.0 ? summary.audioSeconds / summary.processingSeconds : 0.0;
+    std::cout << "input:               " << inputName << "\n"
+              << "output:              " << output.getFullPathName() << "\n"
+              << "length:              " << juce::String (summary.audioSeconds, 2) << " s at "
+              << juce::String (sampleRate, 0) << " Hz\n"
+              << "input peak:          " << formatDb (summary.inputPeak, "dBFS") << "\n"
+              << "output peak:         " << formatDb (summary.outputPeak, "dBFS") << "\n"
+              << "output true peak:    " << formatDb (summary.outputTruePeak, "dBTP") << "\n"
+              << "latency:             " << summary.latencySamples << " samples ("
+              << juce::String (1000.0 * summary.latencySamples / sampleRate, 2) << " ms)\n"
+              << "max gain reduction:  " << juce::String (summary.largestGainReductionDb, 2) << " dB\n"
+              << "real-time factor:    " << juce::String (realTimeFactor, 1) << "x\n";
+}
+
+int run (const RenderOptions& options)
+{
+    const juce::File output = juce::File::getCurrentWorkingDirectory().getChildFile (options.outputPath);
+
+    std::unique_ptr<juce::AudioFormatReader> reader;
+    std::unique_ptr<juce::PositionableAudioSource> source;
+    juce::AudioBuffer<float> demo;
+    juce::String inputName = "built-in demo";
+    double sampleRate = demoSampleRate;
+    int numChannels = 2;
+
+    if (options.inputPath.isNotEmpty())
+    {
+        const auto input = juce::File::getCurrentWorkingDirectory().getChildFile (options.inputPath);
+        if (isSameFile (input, output))
+            throw RenderError { "the output would overwrite the input file " + input.getFullPathName() };
+
+        reader = openInput (input);
+        inputName = input.getFullPathName();
+        sampleRate = reader->sampleRate;
+        numChannels = (int) reader->numChannels;
+        source = std::make_unique<juce::AudioFormatReaderSource> (reader.get(), false);
+    }
+    else
+    {
+        demo = DemoSignal::render (demoSampleRate);
+        source = std::make_unique<juce::MemoryAudioSource> (demo, false);
+    }
+
+    TamberAudioProcessor processor;
+    applyParameters (processor, options);
+
+    if (output.isDirectory())
+        throw RenderError { "cannot write " + output.getFullPathName() + ": it is a folder" };
+
+    // Written to a temporary file beside the output and moved into place at the end, so a failed
+    // render never leaves half a file or destroys an existing one.
+    juce::TemporaryFile temporary (output);
+    auto stream = temporary.getFile().createOutputStream();
+    if (stream == nullptr)
+        throw RenderError { "cannot write " + output.getFullPathName() + ": the folder is missing or not writable" };
+
+    const int bits = options.format == RenderOptions::Format::float32 ? 32 : 24;
+    juce::WavAudioFormat wav;
+    std::unique_ptr<juce::AudioFormatWriter> writer (
+        wav.createWriterFor (stream.get(), sampleRate, (unsigned int) numChannels, bits, {}, 0));
+    if (writer == nullptr)
+        throw RenderError { "cannot write a WAV file at " + juce::String (sampleRate) + " Hz" };
+    stream.release(); // the writer owns it now
+
+    OfflineRenderer::Settings settings;
+    settings.blockSize = options.blockSize;
+    settings.keepLatency = options.keepLatency;
+    settings.bypass = options.bypass;
+    settings.bpm = options.bpm;
+
+    bool writeFailed = false;
+    ProgressBar progressBar;
+    OfflineRenderer renderer (processor, settings);
+    const auto summary = renderer.render (
+        *source, numChannels, sampleRate,
+        [&] (const juce::AudioBuffer<float>& block, int numSamples)
+        { writeFailed = writeFailed || ! writer->writeFromAudioSampleBuffer (block, 0, numSamples); },
+        [&] (double fraction) { progressBar.show (fraction); });
+
+    writer.reset();
+    if (writeFailed || ! temporary.overwriteTargetFileWithTemporary())
+        throw RenderError { "writing " + output.getFullPathName() + " failed (disk full?)" };
+
+    printSummary (summary, sampleRate, inputName, output);
+    return 0;
+}
+} // namespace
+
+int main (int argc, char* argv[])
+{
+    juce::ScopedJuceInitialiser_GUI juceSupport;
+
+    juce::StringArray arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.add (juce::String::fromUTF8 (argv[i]));
+
+    RenderOptions options;
+    if (const auto error = RenderOptions::parse (arguments, options); error.isNotEmpty())
+    {
+        std::cerr << "tollovane-render: " << error << "\n\n" << RenderOptions::usage();
+        return 2;
+    }
+
+    if (options.showHelp)
+    {
+        std::cout << RenderOptions::usage();
+        return 0;
+    }
+
+    try
+    {
+        return run (options);
+    }
+    catch (const RenderError& error)
+    {
+        std::cerr << "tollovane-render: " << error.message << "\n";
+        return 1;
+    }
+}

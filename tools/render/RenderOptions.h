@@ -1,0 +1,29 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+// The command line of tollovane-render.
+struct RenderOptions
+{
+    enum class Format { int24, float32 };
+
+    juce::String inputPath;   // empty: the built-in demo
+    juce::String outputPath;
+    Format format = Format::int24;
+    int blockSize = 512;
+    bool keepLatency = false;
+    bool bypass = false;
+    bool showHelp = false;
+    std::optional<double> bpm;
+    std::vector<std::pair<juce::String, double>> parameterSettings; // id and value, in order
+
+    // Fills options from the arguments (without the program name); returns an error message, or
+    // an empty string when the command line is valid.
+    static juce::String parse (const juce::StringArray& arguments, RenderOptions& options);
+
+    static juce::String usage();
+};
