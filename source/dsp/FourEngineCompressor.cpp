@@ -1,5 +1,7 @@
 #include "FourEngineCompressor.h"
 
+#include "StaticCurve.h"
+
 #include <cmath>
 
 namespace
@@ -9,7 +11,7 @@ constexpr double smoothingSeconds = 0.03;   // every smoothed parameter glides o
 constexpr int maxMixerLatency = 256;
 constexpr double rmsSeconds = 0.010;
 constexpr double sideLowpassHz = 160.0;     // the width stage leaves the side below this alone
-constexpr float unityRatio = 1.0001f;
+constexpr float unityRatio = 1.0001f; // ratios up to this count as 1:1
 constexpr float minimumTimeMs = 0.05f;
 constexpr float meterFloorDb = -60.0f;
 constexpr float meterCeilingDb = 12.0f;
@@ -18,8 +20,9 @@ constexpr float smallestMeteredReductionDb = 0.05f;
 constexpr float envelopeFloor = 0.000001f;
 
 // A finite but absurd input (a corrupt host buffer, a feedback loop upstream) would overflow the
-// squared detector to infinity, which never decays. Nothing musical comes near +120 dBFS.
-constexpr float detectorInputCeiling = 1.0e6f;
+// squared detector to infinity, which never decays. Bounding the detector input at +60 dBFS, far
+// above anything a mix carries, keeps it finite and lets it recover within about a second.
+constexpr float detectorInputCeiling = 1000.0f;
 
 constexpr FourEngineCompressor::EngineModel engineModels[] = {
     // offset, ratio scale, attack, release, knee, colour, detector gain
@@ -119,14 +122,7 @@ void FourEngineCompressor::prepare (double newSampleRate, int newMaxBlockSize, i
     sideLowpassCoefficient = (float) std::exp (-juce::MathConstants<double>::twoPi * sideLowpassHz / sampleRate);
     cachedAttackMs = cachedReleaseMs = cachedSidechainHz = -1.0f;
 
-    ninetyNineDriveRise = onePole (0.010);
-    ninetyNineTransientDecay = onePole (0.0012);
-    ninetyNinePushRise = onePole (0.0018);
-    ninetyNinePushFall = onePole (0.006);
-    allInDriveRise = onePole (0.012);
-    allInTransientDecay = onePole (0.0008);
-    allInPushRise = onePole (0.0012);
-    allInPushFall = onePole (0.0045);
+    highRatioEngine.prepare (sampleRate);
 
     makeup.prepare (sampleRate, snapshot.autoMakeup);
     limiter.prepare (sampleRate, snapshot.autoMakeup);
@@ -139,6 +135,7 @@ void FourEngineCompressor::reset()
     for (auto& state : channelState)
         state = EngineChannelState {};
 
+    highRatioEngine.reset();
     colourStage.reset();
     mixer.reset();
     makeup.reset();
@@ -300,29 +297,13 @@ FourEngineCompressor::DetectorResult FourEngineCompressor::detect (int c, int sa
     return result;
 }
 
-float FourEngineCompressor::staticGainReductionDb (float levelDb, float thresholdDb, float kneeDb, float ratio)
-{
-    if (ratio <= unityRatio)
-        return 0.0f;
-
-    const float slope = 1.0f - 1.0f / ratio;
-    const float halfKnee = kneeDb * 0.5f;
-
-    if (thresholdDb - halfKnee >= levelDb)
-        return 0.0f;
-    if (levelDb >= thresholdDb + halfKnee)
-        return (levelDb - thresholdDb) * slope;
-
-    const float intoKnee = levelDb - thresholdDb + halfKnee;
-    return intoKnee * intoKnee / std::max (2.0f * kneeDb, 0.0001f) * slope;
-}
-
 void FourEngineCompressor::runCompressor (int c, int numSamples, const ParameterSnapshot& snapshot,
                                           const EngineModel& model, float* inputPeaks, float* reductionPeaks)
 {
     auto& linked = channelState[0];
     const bool unity = snapshot.ratio <= unityRatio;
-    const bool highRatioEngine = snapshot.ratioMode != 0;
+    const bool usesHighRatioEngine = snapshot.ratioMode != 0;
+    const auto engineKind = snapshot.ratioMode == 2 ? HighRatioEngine::Kind::allIn : HighRatioEngine::Kind::ninetyNine;
 
     for (int i = 0; i < numSamples; ++i)
     {
@@ -366,10 +347,12 @@ void FourEngineCompressor::runCompressor (int c, int numSamples, const Parameter
         {
             float gainRelease = envelopeRelease;
 
-            if (highRatioEngine)
+            if (usesHighRatioEngine)
             {
-                const auto outcome = runHighRatioEngine (snapshot.ratioMode, detector, levelDbValue, effectiveThreshold,
-                                                         smoothedRatio, effectiveRatio, attackMs, engineReleaseMs);
+                const auto outcome = highRatioEngine.process (
+                    engineKind, { detector.rectifiedPeak, detector.largestMeanSquare, level, levelDbValue,
+                                  effectiveThreshold, smoothedRatio, effectiveRatio, attackMs, engineReleaseMs,
+                                  linked.previousGainReductionDb });
                 reductionDb = outcome.targetReductionDb;
                 gainRelease = outcome.releaseCoefficient;
             }
@@ -398,84 +381,6 @@ void FourEngineCompressor::runCompressor (int c, int numSamples, const Parameter
 
         linked.previousGainReductionDb = colourReduction;
     }
-}
-
-FourEngineCompressor::HighRatioOutcome FourEngineCompressor::runHighRatioEngine (
-    int ratioMode, const DetectorResult& detector, float levelDbValue, float thresholdDb, float smoothedRatio,
-    float ratio, float attackMs, float engineReleaseMs)
-{
-    auto& state = channelState[0];
-    const bool isAllIn = ratioMode == 2;
-
-    const float over = std::max (levelDbValue - thresholdDb, 0.0f);
-    const float previousReduction = state.previousGainReductionDb;
-    const float g = clamp01 (previousReduction / 12.0f);
-
-    const float rms = std::max (std::sqrt (std::max (detector.largestMeanSquare, 0.00000001f)), 0.0001f);
-    const float crest = clamp01 ((detector.rectifiedPeak / rms - 1.0f) * (isAllIn ? 1.0f / 3.5f : 0.25f));
-
-    // Drive: how far and how long the signal sits above the threshold.
-    const float driveTarget = isAllIn ? clamp01 (0.68f * over / 16.0f + 0.32f * previousReduction / 18.0f)
-                                      : clamp01 (0.6f * over / 14.0f + 0.25f * previousReduction / 14.0f);
-    float driveCoefficient = isAllIn ? allInDriveRise : ninetyNineDriveRise;
-    if (driveTarget <= state.drive)
-    {
-        const float fastest = std::max (state.drive, driveTarget);
-        const double fallSeconds = isAllIn ? 0.012 + 0.028 * fastest : 0.010 + 0.020 * fastest;
-        driveCoefficient = onePole (fallSeconds);
-    }
-    state.drive += (1.0f - driveCoefficient) * (driveTarget - state.drive);
-    const float drive = state.drive;
-
-    const float knee = isAllIn ? std::max (0.0f, std::min (3.0f - 2.15f * g, 6.0f - 4.5f * drive))
-                               : juce::jlimit (1.5f, 6.5f, 5.6f - 2.8f * drive - 1.2f * over / 18.0f);
-    const float staticReduction =
-        smoothedRatio <= unityRatio ? 0.0f : staticGainReductionDb (levelDbValue, thresholdDb, knee, ratio);
-
-    // Transients: a rising detector, a high crest factor and the attack setting let peaks through.
-    const float rise = std::max (detector.linkedDetector - state.previousDetector, 0.0f);
-    const float transient =
-        isAllIn ? clamp01 (6.5f * rise + 0.72f * crest + 0.18f * clamp01 (1.0f - attackMs / 25.0f))
-                : clamp01 (4.2f * rise + 0.45f * crest + 0.25f * clamp01 (attackMs / 30.0f));
-    state.transientHold = std::max (state.transientHold * (isAllIn ? allInTransientDecay : ninetyNineTransientDecay),
-                                    transient);
-
-    // Push: extra reduction while the signal keeps hitting.
-    const float pushTarget = isAllIn ? clamp01 (0.45f * drive + transient)
-                                     : clamp01 (0.4f * drive + 0.45f * over / 18.0f + 0.3f * transient);
-    const float pushCoefficient = pushTarget > state.push ? (isAllIn ? allInPushRise : ninetyNinePushRise)
-                                                          : (isAllIn ? allInPushFall : ninetyNinePushFall);
-    state.push += (1.0f - pushCoefficient) * (pushTarget - state.push);
-
-    const float kh = isAllIn ? 3.0f : 1.6f, bh = isAllIn ? 0.35f : 0.5f;
-    const float kp = isAllIn ? 2.8f : 1.3f, bp = isAllIn ? 0.45f : 0.4f;
-    const float target = std::max (staticReduction - kh * state.transientHold * (bh + (1.0f - bh) * crest)
-                                       + kp * state.push * (bp + (1.0f - bp) * drive),
-                                   0.0f);
-
-    const bool armsHold = isAllIn ? (transient > 0.24f || target > 5.0f) : (transient > 0.18f || target > 4.0f);
-    if (armsHold)
-    {
-        const double holdSeconds = isAllIn ? 0.010 + 0.030 * drive : 0.006 + 0.012 * drive;
-        state.holdCounter = std::max (state.holdCounter, (float) (sampleRate * holdSeconds));
-    }
-
-    // Release blended between a fast and a slow time by the drive and the reduction.
-    const float slowFactor = isAllIn ? 1.0f + 0.8f * drive + 0.5f * g : 0.95f + 0.55f * drive + 0.25f * g;
-    const float fastFactor = isAllIn ? 0.3f + 0.3f * drive : 0.42f + 0.18f * drive;
-    const float blend = isAllIn ? clamp01 (0.65f * drive + 0.35f * g) : clamp01 (0.28f + 0.45f * drive + 0.2f * g);
-    const float slow = onePole (std::max (engineReleaseMs * slowFactor, minimumTimeMs) * 0.001);
-    const float fast = onePole (std::max (engineReleaseMs * fastFactor, minimumTimeMs) * 0.001);
-    float release = fast + (slow - fast) * blend;
-
-    if (state.holdCounter > 0.0f && previousReduction > target)
-    {
-        state.holdCounter -= 1.0f;
-        release = std::max (release, isAllIn ? 0.995f : 0.985f);
-    }
-
-    state.previousDetector = detector.linkedDetector;
-    return { target, release };
 }
 
 void FourEngineCompressor::applyStereoWidth (int c, int numSamples)

@@ -3,6 +3,7 @@
 #include <juce_dsp/juce_dsp.h>
 
 #include "ColourStage.h"
+#include "HighRatioEngine.h"
 #include "MakeupStage.h"
 #include "ParameterSnapshot.h"
 #include "TruePeakLimiter.h"
@@ -34,12 +35,7 @@ public:
         float meanSquare = 0.0f;
         float gain = 1.0f;
         float sidechainLowpass = 0.0f;
-        float previousDetector = 0.0f;
         float previousGainReductionDb = 0.0f;
-        float drive = 0.0f;
-        float transientHold = 0.0f;
-        float push = 0.0f;
-        float holdCounter = 0.0f;
         float sideLowpass = 0.0f;
     };
 
@@ -55,11 +51,8 @@ public:
 
     int getLatencySamples() const;
 
-    // The static soft-knee curve: gain reduction in dB (positive) for a level L against the
-    // threshold T with knee width W and effective ratio R.
-    static float staticGainReductionDb (float levelDb, float thresholdDb, float kneeDb, float ratio);
-
     const EngineChannelState& getChannelState (int channel) const { return channelState[channel]; }
+    const HighRatioEngine& getHighRatioEngine() const { return highRatioEngine; }
 
     // Meter values of the last processed sub-block (dBFS for levels, dB of reduction).
     float lastInputLeftDb = -60.0f;
@@ -80,21 +73,12 @@ private:
         float linkedDetector;   // after the detector gain
     };
 
-    struct HighRatioOutcome
-    {
-        float targetReductionDb;
-        float releaseCoefficient;
-    };
-
     void setSmootherTargets (const ParameterSnapshot& snapshot);
     void copyInputToWorkBuffers (const juce::AudioBuffer<float>& view, int numChannels, int numSamples);
     void runCompressor (int numChannels, int numSamples, const ParameterSnapshot& snapshot,
                         const EngineModel& model, float* inputPeaks, float* reductionPeaks);
     DetectorResult detect (int numChannels, int sample, float sidechainHz, const ParameterSnapshot& snapshot,
                            const EngineModel& model);
-    HighRatioOutcome runHighRatioEngine (int ratioMode, const DetectorResult& detector, float levelDb,
-                                         float thresholdDb, float smoothedRatio, float ratio,
-                                         float attackMs, float engineReleaseMs);
     void applyStereoWidth (int numChannels, int numSamples);
     void mixDryAndWet (int numChannels, int numSamples);
     void writeOutput (juce::AudioBuffer<float>& view, int numChannels, int numSamples, float* outputPeaks);
@@ -121,10 +105,7 @@ private:
     float cachedReleaseMs = -1.0f, releaseCoefficient = 0.0f;
     float cachedSidechainHz = -1.0f, sidechainLowpassCoefficient = 0.0f;
 
-    // One-pole coefficients of the drive, transient and push states of the two high-ratio engines.
-    float ninetyNineDriveRise = 0.0f, ninetyNineTransientDecay = 0.0f, ninetyNinePushRise = 0.0f,
-          ninetyNinePushFall = 0.0f;
-    float allInDriveRise = 0.0f, allInTransientDecay = 0.0f, allInPushRise = 0.0f, allInPushFall = 0.0f;
+    HighRatioEngine highRatioEngine;
 
     EngineChannelState channelState[2];
 
