@@ -96,7 +96,9 @@ void FourEngineCompressor::prepare (double newSampleRate, int newMaxBlockSize, i
 
     colourStage.prepare (sampleRate, maxBlockSize);
 
-    // Prepared for two channels, like the oversampler: mono only means "use the first one".
+    // Prepared for two channels, like the oversampler: mono only means "use the first one". Its
+    // gains start at the current mix, like the smoothers, instead of gliding there from 100 %.
+    mixer.setWetMixProportion (clamp01 (snapshot.mix));
     mixer.prepare ({ sampleRate, (juce::uint32) maxBlockSize, (juce::uint32) maxChannels });
     mixer.setMixingRule (juce::dsp::DryWetMixingRule::linear);
     mixer.setWetLatency (std::min (colourStage.getLatencySamples(), (float) maxMixerLatency));

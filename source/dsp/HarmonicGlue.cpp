@@ -51,6 +51,11 @@ void HarmonicGlue::reset()
 double HarmonicGlue::process (double x) noexcept
 {
     const double s = lowPassIn.processSample (highPassIn.processSample (x));
-    const double distortion = (std::tanh (harmonicDrive * s + asymmetry) - dcOffset) * slopeNormaliser - s;
-    return lowPassOut.processSample (highPassOut.processSample (distortion));
+
+    // tanh(u + a) - tanh(a), rewritten as tanh(u) (1 - tanh(a)^2) / (1 + tanh(u) tanh(a)). The
+    // direct difference of two nearly equal values leaves a rounding step of DC when s reaches
+    // zero, which the band-pass after it can never quite remove; this form is exactly 0 there.
+    const double t = std::tanh (harmonicDrive * s);
+    const double shifted = t * (1.0 - dcOffset * dcOffset) / (1.0 + t * dcOffset);
+    return lowPassOut.processSample (highPassOut.processSample (shifted * slopeNormaliser - s));
 }

@@ -4,7 +4,7 @@
 
 namespace
 {
-constexpr double kaiserBeta = 8.0;
+constexpr double kaiserBeta = 9.0;
 
 double besselI0 (double x)
 {

@@ -11,7 +11,7 @@ class TruePeakMeter
 {
 public:
     static constexpr int oversampling = 4;
-    static constexpr int halfLength = 16; // taps on each side of the interpolated point
+    static constexpr int halfLength = 32; // taps on each side of the interpolated point
 
     explicit TruePeakMeter (int numChannels);
 
@@ -21,6 +21,7 @@ public:
     void finish();
 
     float getPeak() const { return peak; }
+    void resetPeak() { peak = 0.0f; }
     float getPeakDb() const;
 
     static float measure (const juce::AudioBuffer<float>& buffer);
