@@ -1,0 +1,134 @@
+#include "BenchMaterial.h"
+#include "BlockLoop.h"
+
+#include "dsp/ColourStage.h"
+#include "dsp/HarmonicGlue.h"
+#include "dsp/HighRatioEngine.h"
+#include "dsp/MakeupStage.h"
+#include "dsp/TruePeakLimiter.h"
+#include "reference/ColourStage.h"
+#include "reference/HarmonicGlue.h"
+#include "reference/HighRatioEngine.h"
+#include "reference/MakeupStage.h"
+#include "reference/TruePeakLimiter.h"
+
+// Each stage on its own over the demo at 48 kHz, the plain implementation (reference::) next to
+// the optimised one, in time per stereo sample.
+namespace
+{
+constexpr double sampleRate = 48000.0;
+constexpr int blockSize = BlockLoop::blockSize;
+
+const juce::AudioBuffer<float>& demo()
+{
+    static const auto material = BenchMaterial::demo (sampleRate);
+    return material.audio;
+}
+
+template <typename Stage>
+void colourStage (benchmark::State& state)
+{
+    const float harm = state.range (0) != 0 ? 0.8f : 0.0f;
+    Stage stage;
+    stage.prepare (sampleRate, blockSize);
+    juce::AudioBuffer<float> reduction (2, blockSize);
+    for (int ch = 0; ch < 2; ++ch)
+        juce::FloatVectorOperations::fill (reduction.getWritePointer (ch), 6.0f, blockSize);
+    const std::vector<float> harmValues ((size_t) blockSize, harm), attack ((size_t) blockSize, 8.0f);
+
+    BlockLoop::run (state, demo(), [&] (juce::AudioBuffer<float>& block)
+                    { stage.applyNonlinearColourStage (block, reduction, harmValues, attack, 2, blockSize, 0.34f, 0); });
+}
+BENCHMARK_TEMPLATE (colourStage, reference::ColourStage)->ArgName ("harm")->Arg (0)->Arg (1);
+BENCHMARK_TEMPLATE (colourStage, ColourStage)->ArgName ("harm")->Arg (0)->Arg (1);
+
+template <typename Glue>
+void harmonicGenerator (benchmark::State& state)
+{
+    Glue glue[2];
+    for (auto& g : glue)
+        g.prepare (2.0 * sampleRate);
+
+    // Two channels at the oversampled rate: 2 x 1024 evaluations per 512 base-rate samples.
+    BlockLoop::run (state, demo(), [&] (juce::AudioBuffer<float>& block)
+    {
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            auto* x = block.getWritePointer (ch);
+            for (int i = 0; i < blockSize; ++i)
+                x[i] = (float) (glue[ch].process (x[i]) + glue[ch].process (-x[i]));
+        }
+    });
+}
+BENCHMARK_TEMPLATE (harmonicGenerator, reference::HarmonicGlue);
+BENCHMARK_TEMPLATE (harmonicGenerator, HarmonicGlue);
+
+// JUCE's 2x polyphase IIR oversampler as the colour stage sets it up: up, then straight down.
+void juceOversampler (benchmark::State& state)
+{
+    juce::dsp::Oversampling<float> oversampler (2, 1, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true,
+                                                true);
+    oversampler.initProcessing (blockSize);
+    BlockLoop::run (state, demo(), [&] (juce::AudioBuffer<float>& block)
+    {
+        juce::dsp::AudioBlock<float> audio (block);
+        oversampler.processSamplesUp (audio);
+        oversampler.processSamplesDown (audio);
+    });
+}
+BENCHMARK (juceOversampler);
+
+template <typename Makeup>
+void makeupStage (benchmark::State& state)
+{
+    const bool autoMakeup = state.range (0) != 0;
+    Makeup makeup;
+    makeup.prepare (sampleRate, autoMakeup);
+    const typename Makeup::Settings settings { -20.0f, 4.0f, 3.0f, 4.0f, 0.0f, 1.0f, 0, autoMakeup };
+    BlockLoop::run (state, demo(), [&] (juce::AudioBuffer<float>& block) { makeup.process (block, 2, blockSize, settings); });
+}
+BENCHMARK_TEMPLATE (makeupStage, reference::MakeupStage)->ArgName ("autoMakeup")->Arg (0)->Arg (1);
+BENCHMARK_TEMPLATE (makeupStage, MakeupStage)->ArgName ("autoMakeup")->Arg (0)->Arg (1);
+
+// The demo at three levels: 24 dB down (the true-peak filter never runs), as it is (peaks at
+// -1 dBFS: the filter runs near every loud passage), and 6 dB up (true peaks pass the ceiling
+// often, so the exact interpolation is needed often).
+template <typename Limiter>
+void truePeakLimiter (benchmark::State& state)
+{
+    constexpr float gains[] = { 0.063f, 1.0f, 2.0f };
+    const float gain = gains[state.range (0)];
+    Limiter limiter;
+    limiter.prepare (sampleRate, true);
+    BlockLoop::run (state, demo(), [&] (juce::AudioBuffer<float>& block)
+    {
+        block.applyGain (gain);
+        limiter.process (block, 2, blockSize, true);
+    });
+}
+BENCHMARK_TEMPLATE (truePeakLimiter, reference::TruePeakLimiter)->ArgName ("level")->DenseRange (0, 2);
+BENCHMARK_TEMPLATE (truePeakLimiter, TruePeakLimiter)->ArgName ("level")->DenseRange (0, 2);
+
+template <typename Engine>
+void highRatioStages (benchmark::State& state)
+{
+    const auto kind = state.range (0) != 0 ? Engine::Kind::allIn : Engine::Kind::ninetyNine;
+    Engine engine;
+    engine.prepare (sampleRate);
+    float reduction = 0.0f;
+    BlockLoop::run (state, demo(), [&] (juce::AudioBuffer<float>& block)
+    {
+        const auto* x = block.getReadPointer (0);
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const float peak = std::abs (x[i]);
+            const float level = 20.0f * std::log10 (std::max (peak, 1e-6f));
+            reduction = engine.process (kind, { peak, 0.05f, peak * 1.4f, level, -18.0f, 99.0f, 99.0f, 8.0f, 100.0f,
+                                                reduction })
+                            .targetReductionDb;
+        }
+    });
+}
+BENCHMARK_TEMPLATE (highRatioStages, reference::HighRatioEngine)->ArgName ("allIn")->Arg (0)->Arg (1);
+BENCHMARK_TEMPLATE (highRatioStages, HighRatioEngine)->ArgName ("allIn")->Arg (0)->Arg (1);
+} // namespace
