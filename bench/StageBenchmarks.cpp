@@ -2,6 +2,7 @@
 #include "BlockLoop.h"
 
 #include "dsp/ColourStage.h"
+#include "dsp/HalfBandOversampler.h"
 #include "dsp/HarmonicGlue.h"
 #include "dsp/HighRatioEngine.h"
 #include "dsp/MakeupStage.h"
@@ -63,8 +64,9 @@ void harmonicGenerator (benchmark::State& state)
 BENCHMARK_TEMPLATE (harmonicGenerator, reference::HarmonicGlue);
 BENCHMARK_TEMPLATE (harmonicGenerator, HarmonicGlue);
 
-// JUCE's 2x polyphase IIR oversampler as the colour stage sets it up: up, then straight down.
-void juceOversampler (benchmark::State& state)
+// The 2x oversampler, up and straight down: JUCE's as the plain colour stage sets it up, and the
+// one that replaces it.
+void oversampler_juce (benchmark::State& state)
 {
     juce::dsp::Oversampling<float> oversampler (2, 1, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true,
                                                 true);
@@ -76,7 +78,19 @@ void juceOversampler (benchmark::State& state)
         oversampler.processSamplesDown (audio);
     });
 }
-BENCHMARK (juceOversampler);
+BENCHMARK (oversampler_juce);
+
+void oversampler_halfBand (benchmark::State& state)
+{
+    HalfBandOversampler oversampler;
+    oversampler.prepare (blockSize);
+    BlockLoop::run (state, demo(), [&] (juce::AudioBuffer<float>& block)
+    {
+        oversampler.processSamplesUp (block.getArrayOfReadPointers(), 2, blockSize);
+        oversampler.processSamplesDown (block.getArrayOfWritePointers(), 2, blockSize);
+    });
+}
+BENCHMARK (oversampler_halfBand);
 
 template <typename Makeup>
 void makeupStage (benchmark::State& state)
@@ -105,6 +119,15 @@ void truePeakLimiter (benchmark::State& state)
         block.applyGain (gain);
         limiter.process (block, 2, blockSize, true);
     });
+
+    if constexpr (std::is_same_v<Limiter, TruePeakLimiter>)
+    {
+        // How often the true-peak filter is needed, and how often the bound cannot spare it.
+        const auto& detector = limiter.getDetector();
+        const double samples = (double) state.iterations() * blockSize;
+        state.counters["filter_needed"] = (double) detector.getWindowsJudged() / samples;
+        state.counters["filter_run"] = (double) detector.getFullInterpolations() / samples;
+    }
 }
 BENCHMARK_TEMPLATE (truePeakLimiter, reference::TruePeakLimiter)->ArgName ("level")->DenseRange (0, 2);
 BENCHMARK_TEMPLATE (truePeakLimiter, TruePeakLimiter)->ArgName ("level")->DenseRange (0, 2);

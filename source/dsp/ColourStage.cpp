@@ -1,5 +1,7 @@
 #include "ColourStage.h"
 
+#include "VectorMath.h"
+
 #include <cmath>
 
 namespace
@@ -10,6 +12,7 @@ constexpr double lowBellHz = 10.0;
 constexpr double lowBellQ = 0.15;
 constexpr double highShelfHz = 10000.0;
 constexpr float harmonicScale = 0.8f; // the harm amount 0..0.8 becomes 0..1
+constexpr int lanes = simd::lanes;
 
 // Per ratio mode: the shaper's tanh gain and blend, and the constants of its wet mix.
 struct EngineColour
@@ -23,6 +26,20 @@ constexpr EngineColour engineColours[] = {
     { 0.72f, 0.48f, 0.0f, 0.75f, 0.16f, 0.0f },   // standard
     { 0.76f, 0.58f, 0.08f, 0.8f, 0.15f, 0.12f },  // "99:1"
     { 0.82f, 0.78f, 0.22f, 1.08f, 0.28f, 0.2f },  // "ALL IN"
+};
+
+// The standard engine drives its atan with a fixed slope and its tanh with a fixed bias.
+constexpr float standardSlope = 1.35f;
+constexpr float standardBias = 0.016f * 1.0f;
+
+// What a chunk needs besides its arrays.
+struct ChunkSettings
+{
+    EngineColour engine;
+    float colourAmount;
+    float lowpassCoefficient;
+    float standardAtanOfSlope; // from the float library, as a per-sample evaluation gets them
+    float standardTanhOfBias;
 };
 
 float clamp01 (float x)
@@ -67,6 +84,297 @@ void designHighShelf (DoubleBiquad& biquad, double rate)
                      2.0 * ((a - 1.0) - (a + 1.0) * cosW0),
                      (a + 1.0) - (a - 1.0) * cosW0 - twoSqrtAAlpha);
 }
+
+// The float functions of the shaper, through the double vector versions: rounded to float they
+// agree with the float library to the last bit nearly always and otherwise by one unit.
+TOLLOVANE_ALWAYS_INLINE simd::Floats tanhOf (simd::Floats x)
+{
+    return simd::toFloats (simd::tanh (simd::toDoubles (x)));
+}
+
+TOLLOVANE_ALWAYS_INLINE simd::Floats atanOf (simd::Floats x)
+{
+    return simd::toFloats (simd::atan (simd::toDoubles (x)));
+}
+
+TOLLOVANE_ALWAYS_INLINE simd::Floats softClipOf (simd::Floats y)
+{
+    const auto finite = (y - y) == 0.0f;
+    const simd::Floats clipped = simd::limit (-1.4f, 1.4f, 0.92f * y);
+    const simd::Floats result = clipped - 0.085f * clipped * clipped * clipped;
+    return finite ? result : simd::Floats {};
+}
+
+// The drive of the shaper and the shaper itself, up to its output w before the low-pass. The
+// scalar expressions of the per-sample stage, written over vectors in the same order.
+template <int Mode>
+TOLLOVANE_ALWAYS_INLINE void shape (const ColourStage::Chunk& chunk, ColourStage::Chunk::Channel& c,
+                                    const ChunkSettings& settings, int length)
+{
+    const auto& engine = settings.engine;
+    const float colourAmount = settings.colourAmount;
+
+    for (int i = 0; i < length; i += lanes)
+    {
+        const auto t = simd::load (c.input.data() + i);
+        const auto reductionDb = simd::load (c.reductionDb.data() + i);
+
+        const auto hG = simd::limit (0.0f, 1.0f, reductionDb / 24.0f);
+        const auto aN = simd::limit (0.0f, 1.0f, simd::load (chunk.attackMs.data() + i) / 35.0f);
+        const auto u = simd::min (simd::abs (reductionDb - simd::load (c.previousReductionDb.data() + i)) / 6.0f,
+                                  simd::broadcast (1.0f));
+        const auto v = simd::limit (0.0f, 1.0f, 1.35f * simd::abs (t));
+
+        simd::Floats b, slope, biasBase, wetAmount;
+        if constexpr (Mode == 1)
+        {
+            b = simd::limit (0.0f, 1.0f, 0.14f * v + 0.4f * hG + 0.18f * u + 0.22f * aN);
+            slope = 1.42f + 0.45f * b;
+            biasBase = 0.8f + 0.45f * b;
+            wetAmount = 0.55f * colourAmount
+                        + (0.45f * colourAmount + 0.05f) * simd::limit (0.0f, 1.0f, 0.85f * hG + 0.15f * u);
+        }
+        else if constexpr (Mode == 2)
+        {
+            b = simd::limit (0.0f, 1.0f, 0.34f * v + 0.46f * hG + 0.32f * u);
+            slope = 1.55f + 0.9f * b;
+            biasBase = 1.3f + 0.7f * b;
+            wetAmount = simd::broadcast (colourAmount + 0.08f);
+        }
+        else
+        {
+            b = simd::limit (0.0f, 1.0f, 0.18f * v + 0.22f * hG);
+            slope = simd::broadcast (standardSlope);
+            biasBase = simd::broadcast (1.0f);
+            wetAmount = simd::broadcast (colourAmount + 0.08f);
+        }
+
+        const auto q = 1.0f + 0.55f * hG; // input drive grows with the gain reduction
+
+        const auto atanOfSlope = Mode == 0 ? simd::broadcast (settings.standardAtanOfSlope) : atanOf (slope);
+        const auto a = atanOf (q * t * slope) / atanOfSlope;
+        const auto bias = 0.016f * biasBase;
+        const auto tanhOfBias = Mode == 0 ? simd::broadcast (settings.standardTanhOfBias) : tanhOf (bias);
+        const auto s = tanhOf (q * t * engine.tanhGain + bias) - tanhOfBias;
+        const auto w = a + engine.tanhBlend * (s - a);
+
+        simd::store (c.drive.data() + i, b);
+        simd::store (c.inputDrive.data() + i, q);
+        simd::store (c.wetAmount.data() + i, wetAmount);
+        simd::store (c.shaped.data() + i, w);
+    }
+}
+
+// The wet mix of the shaper around its low-passed output, the soft clip, and the soft tanh layer
+// of "harm" (in double from here on).
+template <int Mode>
+TOLLOVANE_ALWAYS_INLINE void mixAndClip (const ColourStage::Chunk& chunk, ColourStage::Chunk::Channel& c,
+                                         const ChunkSettings& settings, int length)
+{
+    const auto& engine = settings.engine;
+
+    for (int i = 0; i < length; i += lanes)
+    {
+        const auto t = simd::load (c.input.data() + i);
+        const auto b = simd::load (c.drive.data() + i);
+        const auto q = simd::load (c.inputDrive.data() + i);
+        const auto w = simd::load (c.shaped.data() + i);
+        const auto e = simd::load (c.lowpassed.data() + i);
+
+        const auto driveBoost = Mode == 1   ? 1.02f + 0.08f * b
+                                : Mode == 2 ? 1.28f + 0.18f * b
+                                            : simd::broadcast (1.0f);
+        const auto k2 = engine.e * b + engine.d;
+        const auto f1 = tanhOf ((0.3f * q * driveBoost + 1.0f) * w + k2 * (w - e));
+        const auto f2 = tanhOf (0.95f * w);
+        const auto y = t + simd::load (c.wetAmount.data() + i) * ((engine.ah * b + engine.aj) * (f1 - f2) + w
+                                                                  + (0.16f * k2 + 0.18f) * (w - e) - t);
+
+        const auto l = simd::toDoubles (softClipOf (y));
+        simd::store (c.clipped.data() + i, l);
+
+        // With harm at 0 the layer adds exactly +0, which leaves l as it is (and -0 as +0).
+        if (chunk.harmonicLayerOff)
+        {
+            simd::store (c.withTanhLayer.data() + i, l + 0.0);
+            continue;
+        }
+        const auto h = simd::toDoubles (simd::load (chunk.harmonicAmount.data() + i));
+        simd::store (c.withTanhLayer.data() + i, l + (h / 8.0) * (simd::tanh (1.2 * l) / 1.2 - l));
+    }
+}
+
+// The products of the harmonic generator's tanh, for the band-limited samples of a channel.
+TOLLOVANE_ALWAYS_INLINE void generateHarmonics (ColourStage::Chunk::Channel& c, const HarmonicGlue& glue, int length)
+{
+    for (int i = 0; i < length; i += lanes)
+    {
+        const auto s = simd::load (c.bandLimited.data() + i);
+        simd::store (c.products.data() + i, glue.distortionProducts (s, simd::tanh (HarmonicGlue::harmonicDrive * s)));
+    }
+}
+
+// The passes that depend on their own previous output run sample by sample, both channels in one
+// loop so that their two chains overlap; the filters work on local copies that stay in registers.
+template <int Channels>
+TOLLOVANE_ALWAYS_INLINE void lowpassShaped (ColourStage::Chunk& chunk, ColourStage::ColourChannel* colour,
+                                            float coefficient, int length)
+{
+    float lowpass[(size_t) Channels];
+    for (int ch = 0; ch < Channels; ++ch)
+        lowpass[ch] = colour[ch].colourLowpass;
+
+    for (int i = 0; i < length; ++i)
+    {
+        for (int ch = 0; ch < Channels; ++ch)
+        {
+            auto& c = chunk.channels[(size_t) ch];
+            lowpass[ch] = coefficient * lowpass[ch] + (1.0f - coefficient) * c.shaped[(size_t) i];
+            c.lowpassed[(size_t) i] = lowpass[ch];
+        }
+    }
+
+    for (int ch = 0; ch < Channels; ++ch)
+        colour[ch].colourLowpass = lowpass[ch];
+}
+
+template <int Channels>
+TOLLOVANE_ALWAYS_INLINE void bandLimitClipped (ColourStage::Chunk& chunk, ColourStage::ColourChannel* colour, int length)
+{
+    HarmonicGlue glue[(size_t) Channels];
+    for (int ch = 0; ch < Channels; ++ch)
+        glue[ch] = colour[ch].glue;
+
+    for (int i = 0; i < length; ++i)
+    {
+        for (int ch = 0; ch < Channels; ++ch)
+        {
+            auto& c = chunk.channels[(size_t) ch];
+            c.bandLimited[(size_t) i] = glue[ch].bandLimitInput (c.clipped[(size_t) i]);
+        }
+    }
+
+    for (int ch = 0; ch < Channels; ++ch)
+        colour[ch].glue = glue[ch];
+}
+
+// The harmonic layer and the tilt; "harm" scales what they add.
+template <int Channels>
+TOLLOVANE_ALWAYS_INLINE void addHarmonicsAndTilt (ColourStage::Chunk& chunk, ColourStage::ColourChannel* colour,
+                                                  float* const* samples, int length)
+{
+    HarmonicGlue glue[(size_t) Channels];
+    DoubleBiquad lowBell[(size_t) Channels], highShelf[(size_t) Channels];
+    for (int ch = 0; ch < Channels; ++ch)
+    {
+        glue[ch] = colour[ch].glue;
+        lowBell[ch] = colour[ch].lowBell;
+        highShelf[ch] = colour[ch].highShelf;
+    }
+
+    for (int i = 0; i < length; ++i)
+    {
+        const auto k = (size_t) i;
+        const double h = chunk.harmonicAmount[k];
+        for (int ch = 0; ch < Channels; ++ch)
+        {
+            const auto& c = chunk.channels[(size_t) ch];
+            const double o1 = c.withTanhLayer[k] + (h / 32.0) * glue[ch].bandLimitOutput (c.products[k]);
+            const double o2 = o1 + h * (lowBell[ch].process (o1) - o1);
+            const double o3 = o2 + h * (highShelf[ch].process (o2) - o2);
+            samples[ch][i] = (float) o3;
+        }
+    }
+
+    for (int ch = 0; ch < Channels; ++ch)
+    {
+        colour[ch].glue = glue[ch];
+        colour[ch].lowBell = lowBell[ch];
+        colour[ch].highShelf = highShelf[ch];
+    }
+}
+
+template <int Mode, int Channels>
+TOLLOVANE_ALWAYS_INLINE void colourChunkBody (ColourStage::Chunk& chunk, ColourStage::ColourChannel* colour,
+                                              const ChunkSettings& settings, float* const* samples, int length)
+{
+    for (int ch = 0; ch < Channels; ++ch)
+        shape<Mode> (chunk, chunk.channels[(size_t) ch], settings, length);
+
+    lowpassShaped<Channels> (chunk, colour, settings.lowpassCoefficient, length);
+
+    for (int ch = 0; ch < Channels; ++ch)
+        mixAndClip<Mode> (chunk, chunk.channels[(size_t) ch], settings, length);
+
+    bandLimitClipped<Channels> (chunk, colour, length);
+
+    for (int ch = 0; ch < Channels; ++ch)
+        generateHarmonics (chunk.channels[(size_t) ch], colour[ch].glue, length);
+
+    addHarmonicsAndTilt<Channels> (chunk, colour, samples, length);
+}
+
+using ChunkKernel = void (*) (ColourStage::Chunk&, ColourStage::ColourChannel*, const ChunkSettings&, float* const*, int);
+
+template <int Mode, int Channels>
+void colourChunkBaseline (ColourStage::Chunk& c, ColourStage::ColourChannel* ch, const ChunkSettings& s,
+                          float* const* x, int n)
+{
+    colourChunkBody<Mode, Channels> (c, ch, s, x, n);
+}
+
+#if TOLLOVANE_X86_DISPATCH
+template <int Mode, int Channels>
+TOLLOVANE_TARGET_AVX2 void colourChunkAvx2 (ColourStage::Chunk& c, ColourStage::ColourChannel* ch,
+                                            const ChunkSettings& s, float* const* x, int n)
+{
+    colourChunkBody<Mode, Channels> (c, ch, s, x, n);
+}
+
+template <int Mode, int Channels>
+TOLLOVANE_TARGET_AVX512 void colourChunkAvx512 (ColourStage::Chunk& c, ColourStage::ColourChannel* ch,
+                                                const ChunkSettings& s, float* const* x, int n)
+{
+    colourChunkBody<Mode, Channels> (c, ch, s, x, n);
+}
+#endif
+
+template <int Mode, int Channels>
+ChunkKernel kernelFor (SimdLevel level)
+{
+#if TOLLOVANE_X86_DISPATCH
+    if (level == SimdLevel::avx512)
+        return colourChunkAvx512<Mode, Channels>;
+    if (level == SimdLevel::avx2)
+        return colourChunkAvx2<Mode, Channels>;
+#endif
+    juce::ignoreUnused (level);
+    return colourChunkBaseline<Mode, Channels>;
+}
+
+template <int Channels>
+ChunkKernel kernelFor (SimdLevel level, int mode)
+{
+    return mode == 1 ? kernelFor<1, Channels> (level) : (mode == 2 ? kernelFor<2, Channels> (level) : kernelFor<0, Channels> (level));
+}
+
+// The controls arrive per base-rate sample; they are interpolated onto the oversampled grid the
+// way a sample-by-sample loop would: value k plus the step to value k + 1 times the fraction f.
+struct ControlPoint
+{
+    int k, k1;
+    float f;
+
+    static ControlPoint at (int i, int numControls, int samplesPerControl)
+    {
+        // At two samples per control the fraction is exactly 0 or 0.5.
+        const float m = (float) i / (float) samplesPerControl;
+        const int k = juce::jlimit (0, numControls - 1, i / samplesPerControl);
+        return { k, std::min (k + 1, numControls - 1), m - (float) k };
+    }
+
+    float of (const float* values) const { return values[k] + (values[k1] - values[k]) * f; }
+};
 } // namespace
 
 void ColourStage::prepare (double sampleRate, int maxBlockSize)
@@ -74,12 +382,12 @@ void ColourStage::prepare (double sampleRate, int maxBlockSize)
     const double fs = std::max (sampleRate, 1.0);
     const double rate = std::max (2.0 * fs, 100.0);
 
-    // Always two channels: mono only means "use the first one".
-    oversampler = std::make_unique<juce::dsp::Oversampling<float>> (
-        2, 1, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true, true);
-    oversampler->initProcessing ((size_t) std::max (1, maxBlockSize));
+    oversampler.prepare (std::max (1, maxBlockSize));
+    prepared = true;
 
     colourLowpassCoefficient = (float) std::exp (-juce::MathConstants<double>::twoPi * lowpassHz / std::max (2.0 * fs, 1.0));
+    standardAtanOfSlope = std::atan (standardSlope);
+    standardTanhOfBias = std::tanh (standardBias);
 
     for (auto& channel : colourChannel)
     {
@@ -102,61 +410,93 @@ void ColourStage::reset()
         channel.colourLowpass = 0.0f;
     }
 
-    if (oversampler != nullptr)
-        oversampler->reset();
+    oversampler.reset();
 }
 
 float ColourStage::getLatencySamples() const
 {
-    return oversampler != nullptr ? oversampler->getLatencyInSamples() : 0.0f;
+    return prepared ? oversampler.getLatencySamples() : 0.0f;
 }
 
 void ColourStage::applyNonlinearColourStage (juce::AudioBuffer<float>& wet, const juce::AudioBuffer<float>& gainReduction,
                                              const std::vector<float>& harm, const std::vector<float>& attack,
                                              int numChannels, int numSamples, float colourAmount, int ratioMode)
 {
-    auto block = juce::dsp::AudioBlock<float> (wet).getSubsetChannelBlock (0, (size_t) numChannels)
-                     .getSubBlock (0, (size_t) numSamples);
+    float* const* channels = wet.getArrayOfWritePointers();
 
-    if (oversampler == nullptr)
+    if (! prepared)
     {
-        colourBlock (block, gainReduction, harm, attack, numSamples, colourAmount, ratioMode);
+        colourBlock (channels, numChannels, numSamples, gainReduction, harm, attack, numSamples, colourAmount, ratioMode);
         return;
     }
 
-    auto up = oversampler->processSamplesUp (block);
-    colourBlock (up, gainReduction, harm, attack, numSamples, colourAmount, ratioMode);
-    oversampler->processSamplesDown (block);
+    oversampler.processSamplesUp (channels, numChannels, numSamples);
+    float* oversampled[2] = { oversampler.getOversampledChannel (0), oversampler.getOversampledChannel (1) };
+    colourBlock (oversampled, numChannels, 2 * numSamples, gainReduction, harm, attack, numSamples, colourAmount, ratioMode);
+    oversampler.processSamplesDown (channels, numChannels, numSamples);
 }
 
-void ColourStage::colourBlock (juce::dsp::AudioBlock<float>& block, const juce::AudioBuffer<float>& gainReduction,
+void ColourStage::colourBlock (float* const* channels, int numChannels, int total, const juce::AudioBuffer<float>& gainReduction,
                                const std::vector<float>& harm, const std::vector<float>& attack, int numSamples,
                                float colourAmount, int ratioMode)
 {
-    const int n = std::max (numSamples, 1);
-    const int total = (int) block.getNumSamples();
-    const float samplesPerControl = (float) std::max (1, total / n);
+    const int numControls = std::max (numSamples, 1);
+    const int samplesPerControl = std::max (1, total / numControls);
 
-    for (int i = 0; i < total; ++i)
+    const int mode = juce::jlimit (0, 2, ratioMode);
+    const ChunkSettings settings { engineColours[mode], colourAmount, colourLowpassCoefficient, standardAtanOfSlope,
+                                   standardTanhOfBias };
+    const auto kernel = numChannels == 2 ? kernelFor<2> (simdLevel, mode) : kernelFor<1> (simdLevel, mode);
+
+    for (int start = 0; start < total; start += chunkLength)
     {
-        // The controls arrive per base-rate sample; interpolate them onto the oversampled grid.
-        const float m = (float) i / samplesPerControl;
-        const int k = juce::jlimit (0, n - 1, (int) std::floor (m));
-        const int k1 = std::min (k + 1, n - 1);
-        const float f = m - (float) k;
-        const auto interpolate = [k, k1, f] (const float* values) { return values[k] + (values[k1] - values[k]) * f; };
+        const int length = std::min (chunkLength, total - start);
+        interpolateControls (harm.data(), attack.data(), numControls, samplesPerControl, start, length);
 
-        const float harmonicAmount = clamp01 (interpolate (harm.data()) / harmonicScale);
-        const float attackMs = interpolate (attack.data());
-
-        for (size_t ch = 0; ch < block.getNumChannels(); ++ch)
+        float* samples[2] {};
+        for (int ch = 0; ch < numChannels; ++ch)
         {
-            float* samples = block.getChannelPointer (ch);
-            const float reductionDb = interpolate (gainReduction.getReadPointer ((int) ch));
-            samples[i] = shape (colourChannel[ch], samples[i], reductionDb, harmonicAmount, attackMs, colourAmount,
-                                ratioMode);
+            samples[ch] = channels[ch] + start;
+            readChannel (ch, samples[ch], gainReduction.getReadPointer (ch), numControls, samplesPerControl, start, length);
         }
+
+        kernel (chunk, colourChannel, settings, samples, length);
     }
+}
+
+void ColourStage::interpolateControls (const float* harm, const float* attack, int numControls, int samplesPerControl,
+                                       int start, int length)
+{
+    bool layerOff = true;
+    for (int j = 0; j < length; ++j)
+    {
+        const auto point = ControlPoint::at (start + j, numControls, samplesPerControl);
+        const float harmonicAmount = clamp01 (point.of (harm) / harmonicScale);
+        chunk.harmonicAmount[(size_t) j] = harmonicAmount;
+        chunk.attackMs[(size_t) j] = point.of (attack);
+        layerOff = layerOff && harmonicAmount == 0.0f;
+    }
+    chunk.harmonicLayerOff = layerOff;
+}
+
+void ColourStage::readChannel (int channel, const float* samples, const float* reduction, int numControls,
+                               int samplesPerControl, int start, int length)
+{
+    auto& c = chunk.channels[(size_t) channel];
+    for (int j = 0; j < length; ++j)
+        c.reductionDb[(size_t) j] = ControlPoint::at (start + j, numControls, samplesPerControl).of (reduction);
+
+    // Whole vectors: the lanes past the end get silence and are never written back.
+    const int padded = (length + lanes - 1) / lanes * lanes;
+    std::copy (samples, samples + length, c.input.begin());
+    std::fill (c.input.begin() + length, c.input.begin() + padded, 0.0f);
+    std::fill (c.reductionDb.begin() + length, c.reductionDb.begin() + padded, 0.0f);
+
+    // The movement of the reduction is measured from one oversampled sample to the next.
+    auto& colour = colourChannel[channel];
+    c.previousReductionDb[0] = colour.colourPreviousGainReductionDb;
+    std::copy (c.reductionDb.begin(), c.reductionDb.begin() + padded - 1, c.previousReductionDb.begin() + 1);
+    colour.colourPreviousGainReductionDb = c.reductionDb[(size_t) length - 1];
 }
 
 float ColourStage::softClip (float y)
@@ -165,69 +505,4 @@ float ColourStage::softClip (float y)
         return 0.0f;
     const float clipped = juce::jlimit (-1.4f, 1.4f, 0.92f * y);
     return clipped - 0.085f * clipped * clipped * clipped;
-}
-
-float ColourStage::shape (ColourChannel& channel, float t, float reductionDb, float harmonicAmount, float attackMs,
-                          float colourAmount, int ratioMode)
-{
-    const int mode = juce::jlimit (0, 2, ratioMode);
-    const auto& engine = engineColours[mode];
-
-    const float hG = clamp01 (reductionDb / 24.0f);
-    const float aN = clamp01 (attackMs / 35.0f);
-    const float u = std::min (std::abs (reductionDb - channel.colourPreviousGainReductionDb) / 6.0f, 1.0f);
-    const float v = clamp01 (1.35f * std::abs (t));
-
-    // Drive of the shaper: the signal level, the depth and movement of the reduction, per engine.
-    float b, slope, biasBase, wetAmount, driveBoost;
-    switch (mode)
-    {
-        case 1:
-            b = clamp01 (0.14f * v + 0.4f * hG + 0.18f * u + 0.22f * aN);
-            slope = 1.42f + 0.45f * b;
-            biasBase = 0.8f + 0.45f * b;
-            wetAmount = 0.55f * colourAmount + (0.45f * colourAmount + 0.05f) * clamp01 (0.85f * hG + 0.15f * u);
-            driveBoost = 1.02f + 0.08f * b;
-            break;
-        case 2:
-            b = clamp01 (0.34f * v + 0.46f * hG + 0.32f * u);
-            slope = 1.55f + 0.9f * b;
-            biasBase = 1.3f + 0.7f * b;
-            wetAmount = colourAmount + 0.08f;
-            driveBoost = 1.28f + 0.18f * b;
-            break;
-        default:
-            b = clamp01 (0.18f * v + 0.22f * hG);
-            slope = 1.35f;
-            biasBase = 1.0f;
-            wetAmount = colourAmount + 0.08f;
-            driveBoost = 1.0f;
-            break;
-    }
-
-    const float q = 1.0f + 0.55f * hG; // input drive grows with the gain reduction
-
-    const float a = std::atan (q * t * slope) / std::atan (slope);
-    const float bias = 0.016f * biasBase;
-    const float s = std::tanh (q * t * engine.tanhGain + bias) - std::tanh (bias);
-    const float w = a + engine.tanhBlend * (s - a);
-
-    channel.colourLowpass = colourLowpassCoefficient * channel.colourLowpass + (1.0f - colourLowpassCoefficient) * w;
-    const float e = channel.colourLowpass;
-
-    const float k2 = engine.e * b + engine.d;
-    const float f1 = std::tanh ((0.3f * q * driveBoost + 1.0f) * w + k2 * (w - e));
-    const float f2 = std::tanh (0.95f * w);
-    const float y = t + wetAmount * ((engine.ah * b + engine.aj) * (f1 - f2) + w + (0.16f * k2 + 0.18f) * (w - e) - t);
-
-    const double l = softClip (y);
-
-    // The harmonic layer and the tilt run in double precision.
-    const double h = harmonicAmount;
-    const double o1 = l + (h / 8.0) * (std::tanh (1.2 * l) / 1.2 - l) + (h / 32.0) * channel.glue.process (l);
-    const double o2 = o1 + h * (channel.lowBell.process (o1) - o1);
-    const double o3 = o2 + h * (channel.highShelf.process (o2) - o2);
-
-    channel.colourPreviousGainReductionDb = reductionDb;
-    return (float) o3;
 }

@@ -1,12 +1,18 @@
 #pragma once
 
-#include <juce_dsp/juce_dsp.h>
+#include "DoubleBiquad.h"
 
 // Band-limited harmonic generator of the colour stage: an asymmetric tanh between two band-passes,
 // with its linear part removed so that only the distortion products remain.
+//
+// process() runs the three steps on one sample. The colour stage runs them one block at a time
+// instead, so that it can evaluate the tanh of a whole block at once: bandLimitInput(), then
+// distortionProducts() with the tanh supplied, then bandLimitOutput().
 class HarmonicGlue
 {
 public:
+    static constexpr double harmonicDrive = 1.8; // the tanh runs on 1.8 s
+
     HarmonicGlue();
 
     void prepare (double sampleRate);
@@ -14,12 +20,26 @@ public:
 
     double process (double x) noexcept;
 
+    double bandLimitInput (double x) noexcept { return lowPassIn.process (highPassIn.process (x)); }
+    double bandLimitOutput (double x) noexcept { return lowPassOut.process (highPassOut.process (x)); }
+
+    // The products of the asymmetric tanh for a band-limited input s, given t = tanh(1.8 s).
+    template <typename Value>
+    Value distortionProducts (Value s, Value t) const noexcept
+    {
+        // tanh(u + a) - tanh(a), rewritten as tanh(u) (1 - tanh(a)^2) / (1 + tanh(u) tanh(a)). The
+        // direct difference of two nearly equal values leaves a rounding step of DC when s reaches
+        // zero, which the band-pass after it can never quite remove; this form is exactly 0 there.
+        const Value shifted = t * (1.0 - dcOffset * dcOffset) / (1.0 + t * dcOffset);
+        return shifted * slopeNormaliser - s;
+    }
+
 private:
     double dcOffset;
     double slopeNormaliser;
 
-    juce::dsp::IIR::Filter<double> highPassIn;
-    juce::dsp::IIR::Filter<double> lowPassIn;
-    juce::dsp::IIR::Filter<double> highPassOut;
-    juce::dsp::IIR::Filter<double> lowPassOut;
+    DoubleBiquad highPassIn;
+    DoubleBiquad lowPassIn;
+    DoubleBiquad highPassOut;
+    DoubleBiquad lowPassOut;
 };

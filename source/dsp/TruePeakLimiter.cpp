@@ -13,43 +13,14 @@ float sanitised (float x)
 {
     return std::isfinite (x) ? x : 0.0f;
 }
+
 } // namespace
 
 TruePeakLimiter::TruePeakLimiter()
 {
-    buildInterpolationTable();
-}
-
-void TruePeakLimiter::buildInterpolationTable()
-{
-    double largestNorm = 1.0;
-
-    for (int p = 0; p < phases; ++p)
-    {
-        double sum = 0.0;
-        for (int k = 0; k < filterLength; ++k)
-        {
-            // Unwindowed sinc at the tap's distance from the interpolated point.
-            const double x = (k - centreTap) + p / (double) phases;
-            const double h = std::abs (x) < 1e-12 ? 1.0
-                                                  : std::sin (juce::MathConstants<double>::pi * x)
-                                                        / (juce::MathConstants<double>::pi * x);
-            truePeakTable[(size_t) k][(size_t) p] = h;
-            sum += h;
-        }
-
-        double norm = 0.0;
-        for (int k = 0; k < filterLength; ++k)
-        {
-            truePeakTable[(size_t) k][(size_t) p] /= sum; // unity gain at DC
-            norm += std::abs (truePeakTable[(size_t) k][(size_t) p]);
-        }
-        largestNorm = std::max (largestNorm, norm);
-    }
-
     // No interpolated value can pass the ceiling while every sample in the window stays at or
     // below this level, so the filter only has to run near loud material.
-    truePeakTrigger = ceiling / largestNorm;
+    truePeakTrigger = ceiling / detector.getLargestNorm();
 }
 
 void TruePeakLimiter::prepare (double sampleRate, bool autoMakeupOn)
@@ -61,6 +32,12 @@ void TruePeakLimiter::prepare (double sampleRate, bool autoMakeupOn)
     for (auto& line : lookaheadDelay)
         line.assign ((size_t) delayLength, 0.0f);
     lookaheadGain.assign ((size_t) delayLength, 1.0f);
+
+    // The lookahead ramp glides over L - 2 samples and then holds until L + 2 samples ahead.
+    const float rampLength = (float) (std::max (lookaheadSamples, 3) - 2);
+    rampPositions.resize ((size_t) lookaheadSamples + 3);
+    for (size_t j = 0; j < rampPositions.size(); ++j)
+        rampPositions[j] = std::min ((float) j / rampLength, 1.0f);
 
     limiterRelease = (float) (1.0 - std::exp (-1.0 / (releaseSeconds * sampleRate)));
     limiterHoldSamples = std::max (1, (int) std::lround (holdSeconds * sampleRate));
@@ -74,10 +51,8 @@ void TruePeakLimiter::reset()
     for (auto& line : lookaheadDelay)
         std::fill (line.begin(), line.end(), 0.0f);
     std::fill (lookaheadGain.begin(), lookaheadGain.end(), 1.0f);
-    for (auto& history : truePeakHistory)
-        history.fill (0.0f);
+    detector.reset();
 
-    historyWritePos = 0;
     delayWritePos = 0;
     limiterGain = 1.0f;
     limiterHoldCounter = 0;
@@ -89,17 +64,29 @@ void TruePeakLimiter::process (juce::AudioBuffer<float>& buffer, int numChannels
 {
     limiterBlend.setTargetValue (autoMakeupOn ? 1.0f : 0.0f);
 
+    for (int offset = 0; offset < numSamples; offset += TruePeakDetector::chunkLength)
+        processChunk (buffer, offset, numChannels, std::min (TruePeakDetector::chunkLength, numSamples - offset));
+}
+
+void TruePeakLimiter::readChunk (const juce::AudioBuffer<float>& buffer, int offset, int numChannels, int numSamples)
+{
+    for (int ch = 0; ch < numChannels; ++ch)
+    {
+        const float* input = buffer.getReadPointer (ch, offset);
+        float* chunk = detector.chunk (ch);
+        for (int i = 0; i < numSamples; ++i)
+            chunk[i] = sanitised (input[i]);
+    }
+
+    double* samplePeaks = detector.samplePeaks();
+    bool* needsInterpolation = detector.needsInterpolation();
+
     for (int i = 0; i < numSamples; ++i)
     {
         double samplePeak = 0.0;
         for (int ch = 0; ch < numChannels; ++ch)
-        {
-            const float x = sanitised (buffer.getSample (ch, i));
-            lookaheadDelay[(size_t) ch][(size_t) delayWritePos] = x;
-            truePeakHistory[(size_t) ch][(size_t) historyWritePos] = x;
-            truePeakHistory[(size_t) ch][(size_t) (historyWritePos + filterLength)] = x;
-            samplePeak = std::max (samplePeak, (double) std::abs (x));
-        }
+            samplePeak = std::max (samplePeak, (double) std::abs (detector.chunk (ch)[i]));
+        samplePeaks[i] = samplePeak;
 
         bool interpolate = false;
         if (samplePeak > truePeakTrigger)
@@ -113,11 +100,27 @@ void TruePeakLimiter::process (juce::AudioBuffer<float>& buffer, int numChannels
             --truePeakCountdown;
             interpolate = truePeakCountdown > 0;
         }
+        needsInterpolation[i] = interpolate;
+    }
+}
 
-        const double truePeak = interpolate ? std::max (samplePeak, interpolatedPeak (numChannels)) : samplePeak;
+void TruePeakLimiter::processChunk (juce::AudioBuffer<float>& buffer, int offset, int numChannels, int numSamples)
+{
+    readChunk (buffer, offset, numChannels, numSamples);
+
+    // Above the ceiling the gain follows ceiling / peak, so only a peak above it matters.
+    detector.findTruePeaks (numChannels, numSamples, ceiling);
+    const double* truePeaks = detector.truePeaks();
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        for (int ch = 0; ch < numChannels; ++ch)
+            lookaheadDelay[(size_t) ch][(size_t) delayWritePos] = detector.chunk (ch)[i];
+
+        const double truePeak = truePeaks[i];
         const float targetGain = truePeak > ceiling ? (float) (ceiling / truePeak) : 1.0f;
 
-        delayWritePos = (delayWritePos + 1) % delayLength;
+        delayWritePos = delayWritePos + 1 == delayLength ? 0 : delayWritePos + 1;
         const int readSlot = delayWritePos;
 
         if (limiterGain > targetGain)
@@ -136,45 +139,29 @@ void TruePeakLimiter::process (juce::AudioBuffer<float>& buffer, int numChannels
             gain = safetyCeiling / outputPeak;
 
         for (int ch = 0; ch < numChannels; ++ch)
-            buffer.getWritePointer (ch)[i] = lookaheadDelay[(size_t) ch][(size_t) readSlot] * gain;
-
-        historyWritePos = (historyWritePos + 1) % filterLength;
-    }
-}
-
-double TruePeakLimiter::interpolatedPeak (int numChannels) const
-{
-    double peak = 0.0;
-
-    for (int ch = 0; ch < numChannels; ++ch)
-    {
-        // The newest sample sits at historyWritePos + filterLength and meets tap -64.
-        const float* newest = truePeakHistory[(size_t) ch].data() + historyWritePos + filterLength;
-
-        for (int p = 0; p < phases; ++p)
-        {
-            double y = 0.0;
-            for (int k = 0; k < filterLength; ++k)
-                y += truePeakTable[(size_t) k][(size_t) p] * newest[-k];
-            peak = std::max (peak, std::abs (y));
-        }
+            buffer.getWritePointer (ch, offset)[i] = lookaheadDelay[(size_t) ch][(size_t) readSlot] * gain;
     }
 
-    return peak;
+    detector.nextChunk (numChannels, numSamples);
 }
 
 void TruePeakLimiter::rampAhead (int readSlot, float targetGain)
 {
-    // Glide from the present gain to the target over L - 2 samples, then hold it until L + 2
-    // samples ahead: the interpolated peak (64 samples old now) reaches the output in L samples.
-    const float rampLength = (float) (std::max (lookaheadSamples, 3) - 2);
+    // Glide from the present gain to the target, then hold it: the interpolated peak (64 samples
+    // old now) reaches the output in L samples. Two straight runs instead of a wrapping index.
+    const int count = (int) rampPositions.size();
+    const int firstRun = std::min (count, delayLength - readSlot);
+    const float* t = rampPositions.data();
+    const float start = limiterGain;
 
-    for (int j = 0; j <= lookaheadSamples + 2; ++j)
+    const auto lowerRun = [&] (float* slots, const float* positions, int n)
     {
-        const float t = std::min ((float) j / rampLength, 1.0f);
-        const auto slot = (size_t) ((readSlot + j) % delayLength);
-        lookaheadGain[slot] = std::min (lookaheadGain[slot], (1.0f - t) * limiterGain + t * targetGain);
-    }
+        for (int j = 0; j < n; ++j)
+            slots[j] = std::min (slots[j], (1.0f - positions[j]) * start + positions[j] * targetGain);
+    };
+
+    lowerRun (lookaheadGain.data() + readSlot, t, firstRun);
+    lowerRun (lookaheadGain.data(), t + firstRun, count - firstRun);
 }
 
 void TruePeakLimiter::advanceGainEnvelope (int readSlot)

@@ -2,7 +2,8 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
-#include <array>
+#include "TruePeakDetector.h"
+
 #include <vector>
 
 // Stereo-linked lookahead limiter with a -1 dBFS ceiling on the inter-sample peak and a hard
@@ -11,8 +12,8 @@
 class TruePeakLimiter
 {
 public:
-    static constexpr int filterLength = 129; // taps -64..+64
-    static constexpr int phases = 8;
+    static constexpr int filterLength = TruePeakDetector::filterLength; // taps -64..+64
+    static constexpr int phases = TruePeakDetector::phases;
     static constexpr double ceiling = 0.8912509381337456; // -1 dBFS
     static constexpr float safetyCeiling = 0.94406086f;   // -0.5 dBFS
 
@@ -28,21 +29,21 @@ public:
     double getTruePeakTrigger() const { return truePeakTrigger; }
     float getGain() const { return limiterGain; }
 
+    void setSimdLevel (SimdLevel level) { detector.setSimdLevel (level); }
+    const TruePeakDetector& getDetector() const { return detector; }
+
 private:
-    void buildInterpolationTable();
-    double interpolatedPeak (int numChannels) const;
+    void processChunk (juce::AudioBuffer<float>& buffer, int offset, int numChannels, int numSamples);
+    void readChunk (const juce::AudioBuffer<float>& buffer, int offset, int numChannels, int numSamples);
     void rampAhead (int readSlot, float targetGain);
     void advanceGainEnvelope (int readSlot);
 
-    std::array<std::array<double, phases>, filterLength> truePeakTable {};
+    TruePeakDetector detector;
     double truePeakTrigger = ceiling;
-
-    // Each sample is written twice (at k and k + filterLength) so a window is always contiguous.
-    std::array<std::array<float, 2 * filterLength>, 2> truePeakHistory {};
-    int historyWritePos = 0;
 
     std::array<std::vector<float>, 2> lookaheadDelay;
     std::vector<float> lookaheadGain;
+    std::vector<float> rampPositions; // t = min(j / (L - 2), 1) for j = 0..L + 2
     int delayWritePos = 0;
 
     int lookaheadSamples = 1;
