@@ -5,6 +5,7 @@
 #include "dsp/HalfBandOversampler.h"
 #include "dsp/HarmonicGlue.h"
 #include "dsp/HighRatioEngine.h"
+#include "dsp/LinkedCompressor.h"
 #include "dsp/MakeupStage.h"
 #include "dsp/TruePeakLimiter.h"
 #include "reference/ColourStage.h"
@@ -131,6 +132,32 @@ void truePeakLimiter (benchmark::State& state)
 }
 BENCHMARK_TEMPLATE (truePeakLimiter, reference::TruePeakLimiter)->ArgName ("level")->DenseRange (0, 2);
 BENCHMARK_TEMPLATE (truePeakLimiter, TruePeakLimiter)->ArgName ("level")->DenseRange (0, 2);
+
+// The detector, gain computer and ballistics per engine (ratio step 4 is the standard 4:1),
+// threshold -20 dB: the per-sample loop of the plain engine, now LinkedCompressor.
+void dynamics (benchmark::State& state)
+{
+    constexpr float ratios[] = { 1.0f, 1.5f, 2.0f, 3.0f, 4.0f, 6.0f, 8.0f, 12.0f, 20.0f, 99.0f, 99.0f };
+    const int step = (int) state.range (0);
+    const std::vector<float> threshold ((size_t) blockSize, -20.0f), attack ((size_t) blockSize, 8.0f),
+        release ((size_t) blockSize, 300.0f), ratio ((size_t) blockSize, ratios[step]), sidechain ((size_t) blockSize, 0.0f);
+    const int mode = step == 10 ? 2 : (step == 9 ? 1 : 0);
+    const LinkedCompressor::Controls controls { threshold.data(), attack.data(), release.data(), ratio.data(),
+                                                sidechain.data() };
+    const LinkedCompressor::Settings settings { EngineModel::forRatioMode (mode), mode, ratios[step], false, false };
+
+    LinkedCompressor compressor;
+    compressor.prepare (sampleRate);
+    EngineChannelState channels[2];
+    juce::AudioBuffer<float> reduction (2, blockSize);
+    BlockLoop::run (state, demo(), [&] (juce::AudioBuffer<float>& block)
+    {
+        float peaks[2] = {};
+        compressor.process (block.getArrayOfWritePointers(), reduction.getArrayOfWritePointers(), 2, blockSize, controls,
+                            settings, channels, peaks);
+    });
+}
+BENCHMARK (dynamics)->ArgName ("ratioStep")->Arg (0)->Arg (4)->Arg (9)->Arg (10);
 
 template <typename Engine>
 void highRatioStages (benchmark::State& state)

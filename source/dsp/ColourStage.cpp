@@ -214,8 +214,50 @@ TOLLOVANE_ALWAYS_INLINE void generateHarmonics (ColourStage::Chunk::Channel& c, 
     }
 }
 
-// The passes that depend on their own previous output run sample by sample, both channels in one
-// loop so that their two chains overlap; the filters work on local copies that stay in registers.
+// The passes that depend on their own previous output run sample by sample, with both channels
+// side by side in the two lanes of a vector.
+using Pair = double __attribute__ ((vector_size (2 * sizeof (double))));
+
+// One of the filters of both channels (same coefficients), in the arithmetic of DoubleBiquad.
+struct BiquadPair
+{
+    double b0, b1, b2, a1, a2;
+    Pair z1, z2;
+
+    BiquadPair (const DoubleBiquad& left, const DoubleBiquad& right)
+        : b0 (left.b0), b1 (left.b1), b2 (left.b2), a1 (left.a1), a2 (left.a2), z1 { left.z1, right.z1 },
+          z2 { left.z2, right.z2 }
+    {
+    }
+
+    TOLLOVANE_ALWAYS_INLINE Pair process (Pair x)
+    {
+        const Pair y = b0 * x + z1;
+        z1 = b1 * x - a1 * y + z2;
+        z2 = b2 * x - a2 * y;
+        return y;
+    }
+
+    // Writes the states back; a mono chunk leaves the right channel's filter alone.
+    void storeInto (DoubleBiquad& left, DoubleBiquad& right, int channels) const
+    {
+        left.z1 = z1[0];
+        left.z2 = z2[0];
+        if (channels > 1)
+        {
+            right.z1 = z1[1];
+            right.z2 = z2[1];
+        }
+    }
+};
+
+TOLLOVANE_ALWAYS_INLINE Pair pairOf (const ColourStage::Chunk& chunk, ColourStage::Chunk::PerSample<double> ColourStage::Chunk::Channel::*values,
+                                     int channels, size_t i)
+{
+    const double left = (chunk.channels[0].*values)[i];
+    return Pair { left, channels > 1 ? (chunk.channels[1].*values)[i] : left };
+}
+
 template <int Channels>
 TOLLOVANE_ALWAYS_INLINE void lowpassShaped (ColourStage::Chunk& chunk, ColourStage::ColourChannel* colour,
                                             float coefficient, int length)
@@ -241,21 +283,20 @@ TOLLOVANE_ALWAYS_INLINE void lowpassShaped (ColourStage::Chunk& chunk, ColourSta
 template <int Channels>
 TOLLOVANE_ALWAYS_INLINE void bandLimitClipped (ColourStage::Chunk& chunk, ColourStage::ColourChannel* colour, int length)
 {
-    HarmonicGlue glue[(size_t) Channels];
-    for (int ch = 0; ch < Channels; ++ch)
-        glue[ch] = colour[ch].glue;
+    auto& left = colour[0].glue.filters;
+    auto& right = colour[Channels - 1].glue.filters;
+    BiquadPair highPass (left.highPassIn, right.highPassIn), lowPass (left.lowPassIn, right.lowPassIn);
 
     for (int i = 0; i < length; ++i)
     {
+        const auto k = (size_t) i;
+        const Pair s = lowPass.process (highPass.process (pairOf (chunk, &ColourStage::Chunk::Channel::clipped, Channels, k)));
         for (int ch = 0; ch < Channels; ++ch)
-        {
-            auto& c = chunk.channels[(size_t) ch];
-            c.bandLimited[(size_t) i] = glue[ch].bandLimitInput (c.clipped[(size_t) i]);
-        }
+            chunk.channels[(size_t) ch].bandLimited[k] = s[ch];
     }
 
-    for (int ch = 0; ch < Channels; ++ch)
-        colour[ch].glue = glue[ch];
+    highPass.storeInto (left.highPassIn, right.highPassIn, Channels);
+    lowPass.storeInto (left.lowPassIn, right.lowPassIn, Channels);
 }
 
 // The harmonic layer and the tilt; "harm" scales what they add.
@@ -263,35 +304,29 @@ template <int Channels>
 TOLLOVANE_ALWAYS_INLINE void addHarmonicsAndTilt (ColourStage::Chunk& chunk, ColourStage::ColourChannel* colour,
                                                   float* const* samples, int length)
 {
-    HarmonicGlue glue[(size_t) Channels];
-    DoubleBiquad lowBell[(size_t) Channels], highShelf[(size_t) Channels];
-    for (int ch = 0; ch < Channels; ++ch)
-    {
-        glue[ch] = colour[ch].glue;
-        lowBell[ch] = colour[ch].lowBell;
-        highShelf[ch] = colour[ch].highShelf;
-    }
+    auto& leftGlue = colour[0].glue.filters;
+    auto& rightGlue = colour[Channels - 1].glue.filters;
+    auto& left = colour[0];
+    auto& right = colour[Channels - 1];
+    BiquadPair highPass (leftGlue.highPassOut, rightGlue.highPassOut), lowPass (leftGlue.lowPassOut, rightGlue.lowPassOut);
+    BiquadPair lowBell (left.lowBell, right.lowBell), highShelf (left.highShelf, right.highShelf);
 
     for (int i = 0; i < length; ++i)
     {
         const auto k = (size_t) i;
         const double h = chunk.harmonicAmount[k];
+        const Pair harmonics = lowPass.process (highPass.process (pairOf (chunk, &ColourStage::Chunk::Channel::products, Channels, k)));
+        const Pair o1 = pairOf (chunk, &ColourStage::Chunk::Channel::withTanhLayer, Channels, k) + (h / 32.0) * harmonics;
+        const Pair o2 = o1 + h * (lowBell.process (o1) - o1);
+        const Pair o3 = o2 + h * (highShelf.process (o2) - o2);
         for (int ch = 0; ch < Channels; ++ch)
-        {
-            const auto& c = chunk.channels[(size_t) ch];
-            const double o1 = c.withTanhLayer[k] + (h / 32.0) * glue[ch].bandLimitOutput (c.products[k]);
-            const double o2 = o1 + h * (lowBell[ch].process (o1) - o1);
-            const double o3 = o2 + h * (highShelf[ch].process (o2) - o2);
-            samples[ch][i] = (float) o3;
-        }
+            samples[ch][i] = (float) o3[ch];
     }
 
-    for (int ch = 0; ch < Channels; ++ch)
-    {
-        colour[ch].glue = glue[ch];
-        colour[ch].lowBell = lowBell[ch];
-        colour[ch].highShelf = highShelf[ch];
-    }
+    highPass.storeInto (leftGlue.highPassOut, rightGlue.highPassOut, Channels);
+    lowPass.storeInto (leftGlue.lowPassOut, rightGlue.lowPassOut, Channels);
+    lowBell.storeInto (left.lowBell, right.lowBell, Channels);
+    highShelf.storeInto (left.highShelf, right.highShelf, Channels);
 }
 
 template <int Mode, int Channels>
@@ -359,22 +394,32 @@ ChunkKernel kernelFor (SimdLevel level, int mode)
 }
 
 // The controls arrive per base-rate sample; they are interpolated onto the oversampled grid the
-// way a sample-by-sample loop would: value k plus the step to value k + 1 times the fraction f.
-struct ControlPoint
+// way a sample-by-sample loop would: value k plus the step to value k + 1 times the fraction
+// m - k, with m = i / samplesPerControl.
+void interpolate (const float* values, int numControls, int samplesPerControl, int start, int length, float* out)
 {
-    int k, k1;
-    float f;
-
-    static ControlPoint at (int i, int numControls, int samplesPerControl)
+    if (samplesPerControl == 2)
     {
-        // At two samples per control the fraction is exactly 0 or 0.5.
-        const float m = (float) i / (float) samplesPerControl;
-        const int k = juce::jlimit (0, numControls - 1, i / samplesPerControl);
-        return { k, std::min (k + 1, numControls - 1), m - (float) k };
+        // m = i / 2 exactly: the fraction is 0 for even i and 0.5 for odd i.
+        for (int j = 0; j < length; ++j)
+        {
+            const int i = start + j;
+            const int k = std::min (i >> 1, numControls - 1);
+            const int k1 = std::min (k + 1, numControls - 1);
+            out[j] = values[k] + (values[k1] - values[k]) * ((i & 1) != 0 ? 0.5f : 0.0f);
+        }
+        return;
     }
 
-    float of (const float* values) const { return values[k] + (values[k1] - values[k]) * f; }
-};
+    for (int j = 0; j < length; ++j)
+    {
+        const int i = start + j;
+        const float m = (float) i / (float) samplesPerControl;
+        const int k = juce::jlimit (0, numControls - 1, i / samplesPerControl);
+        const int k1 = std::min (k + 1, numControls - 1);
+        out[j] = values[k] + (values[k1] - values[k]) * (m - (float) k);
+    }
+}
 } // namespace
 
 void ColourStage::prepare (double sampleRate, int maxBlockSize)
@@ -467,14 +512,15 @@ void ColourStage::colourBlock (float* const* channels, int numChannels, int tota
 void ColourStage::interpolateControls (const float* harm, const float* attack, int numControls, int samplesPerControl,
                                        int start, int length)
 {
+    interpolate (harm, numControls, samplesPerControl, start, length, chunk.harmonicAmount.data());
+    interpolate (attack, numControls, samplesPerControl, start, length, chunk.attackMs.data());
+
     bool layerOff = true;
     for (int j = 0; j < length; ++j)
     {
-        const auto point = ControlPoint::at (start + j, numControls, samplesPerControl);
-        const float harmonicAmount = clamp01 (point.of (harm) / harmonicScale);
-        chunk.harmonicAmount[(size_t) j] = harmonicAmount;
-        chunk.attackMs[(size_t) j] = point.of (attack);
-        layerOff = layerOff && harmonicAmount == 0.0f;
+        auto& amount = chunk.harmonicAmount[(size_t) j];
+        amount = clamp01 (amount / harmonicScale);
+        layerOff = layerOff && amount == 0.0f;
     }
     chunk.harmonicLayerOff = layerOff;
 }
@@ -483,8 +529,7 @@ void ColourStage::readChannel (int channel, const float* samples, const float* r
                                int samplesPerControl, int start, int length)
 {
     auto& c = chunk.channels[(size_t) channel];
-    for (int j = 0; j < length; ++j)
-        c.reductionDb[(size_t) j] = ControlPoint::at (start + j, numControls, samplesPerControl).of (reduction);
+    interpolate (reduction, numControls, samplesPerControl, start, length, c.reductionDb.data());
 
     // Whole vectors: the lanes past the end get silence and are never written back.
     const int padded = (length + lanes - 1) / lanes * lanes;

@@ -1,7 +1,5 @@
 #include "FourEngineCompressor.h"
 
-#include "StaticCurve.h"
-
 #include <cmath>
 
 namespace
@@ -9,27 +7,11 @@ namespace
 constexpr int maxChannels = 2;
 constexpr double smoothingSeconds = 0.03;   // every smoothed parameter glides over 30 ms
 constexpr int maxMixerLatency = 256;
-constexpr double rmsSeconds = 0.010;
 constexpr double sideLowpassHz = 160.0;     // the width stage leaves the side below this alone
-constexpr float unityRatio = 1.0001f; // ratios up to this count as 1:1
-constexpr float minimumTimeMs = 0.05f;
 constexpr float meterFloorDb = -60.0f;
 constexpr float meterCeilingDb = 12.0f;
 constexpr float maximumMeteredReductionDb = 36.0f;
 constexpr float smallestMeteredReductionDb = 0.05f;
-constexpr float envelopeFloor = 0.000001f;
-
-// A finite but absurd input (a corrupt host buffer, a feedback loop upstream) would overflow the
-// squared detector to infinity, which never decays. Bounding the detector input at +60 dBFS, far
-// above anything a mix carries, keeps it finite and lets it recover within about a second.
-constexpr float detectorInputCeiling = 1000.0f;
-
-constexpr FourEngineCompressor::EngineModel engineModels[] = {
-    // offset, ratio scale, attack, release, knee, colour, detector gain
-    { 0.0f, 1.0f, 0.32f, 0.58f, 3.5f, 0.34f, 1.25f }, // standard
-    { 1.6f, 1.0f, 0.22f, 0.42f, 5.2f, 0.40f, 1.34f }, // "99:1"
-    { 2.2f, 1.0f, 0.06f, 0.28f, 4.5f, 0.64f, 1.52f }, // "ALL IN"
-};
 
 float clamp01 (float x)
 {
@@ -53,32 +35,29 @@ float meterReductionDb (float reductionDb)
     return std::min (reductionDb, maximumMeteredReductionDb);
 }
 
-float appliedReductionDb (float gain)
+// The smoother's values for the next numSamples samples, as numSamples calls of getNextValue()
+// would return them.
+void render (juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear>& smoother, float* values, int numSamples)
 {
-    return gain <= 0.0f ? 60.0f : std::max (0.0f, -std::max (20.0f * std::log10 (gain), -60.0f));
+    if (! smoother.isSmoothing())
+    {
+        std::fill (values, values + numSamples, smoother.getTargetValue());
+        return;
+    }
+    for (int i = 0; i < numSamples; ++i)
+        values[i] = smoother.getNextValue();
+}
+
+void advance (juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear>& smoother, int numSamples)
+{
+    for (int i = 0; i < numSamples && smoother.isSmoothing(); ++i)
+        smoother.getNextValue();
 }
 } // namespace
-
-FourEngineCompressor::EngineModel FourEngineCompressor::EngineModel::forRatioMode (int ratioMode)
-{
-    return engineModels[juce::jlimit (0, 2, ratioMode)];
-}
 
 FourEngineCompressor::FourEngineCompressor()
     : mixer (maxMixerLatency)
 {
-}
-
-float FourEngineCompressor::onePole (double seconds) const
-{
-    return (float) std::exp (-1.0 / (seconds * sampleRate));
-}
-
-float FourEngineCompressor::coefficientForMs (float timeMs) const
-{
-    // Times below 0.05 ms act as 0.05 ms.
-    const double seconds = timeMs > minimumTimeMs ? timeMs * 0.001 : 0.00005;
-    return onePole (seconds);
 }
 
 void FourEngineCompressor::prepare (double newSampleRate, int newMaxBlockSize, int newNumChannels,
@@ -91,8 +70,9 @@ void FourEngineCompressor::prepare (double newSampleRate, int newMaxBlockSize, i
     for (auto* buffer : { &dryBuffer, &wetBuffer, &gainReductionBuffer })
         if (buffer->getNumChannels() != maxChannels || buffer->getNumSamples() != maxBlockSize)
             buffer->setSize (maxChannels, maxBlockSize);
-    harmPerSample.resize ((size_t) maxBlockSize);
-    attackPerSample.resize ((size_t) maxBlockSize);
+    for (auto* values : { &thresholdPerSample, &attackPerSample, &releasePerSample, &ratioPerSample,
+                          &sidechainPerSample, &harmPerSample })
+        values->resize ((size_t) maxBlockSize);
 
     colourStage.prepare (sampleRate, maxBlockSize);
 
@@ -120,11 +100,8 @@ void FourEngineCompressor::prepare (double newSampleRate, int newMaxBlockSize, i
         smoother->setCurrentAndTargetValue (value);
     }
 
-    rmsCoefficient = onePole (rmsSeconds);
     sideLowpassCoefficient = (float) std::exp (-juce::MathConstants<double>::twoPi * sideLowpassHz / sampleRate);
-    cachedAttackMs = cachedReleaseMs = cachedSidechainHz = -1.0f;
-
-    highRatioEngine.prepare (sampleRate);
+    linkedCompressor.prepare (sampleRate);
 
     makeup.prepare (sampleRate, snapshot.autoMakeup);
     limiter.prepare (sampleRate, snapshot.autoMakeup);
@@ -137,7 +114,7 @@ void FourEngineCompressor::reset()
     for (auto& state : channelState)
         state = EngineChannelState {};
 
-    highRatioEngine.reset();
+    linkedCompressor.reset();
     colourStage.reset();
     mixer.reset();
     makeup.reset();
@@ -163,11 +140,17 @@ void FourEngineCompressor::processSubBlock (juce::AudioBuffer<float>& view, int 
     const auto model = EngineModel::forRatioMode (snapshot.ratioMode);
 
     setSmootherTargets (snapshot);
-    copyInputToWorkBuffers (view, c, numSamples);
-
     float inputPeaks[maxChannels] = {};
+    copyInputToWorkBuffers (view, c, numSamples, inputPeaks);
+    renderControls (numSamples);
+
     float reductionPeaks[maxChannels] = {};
-    runCompressor (c, numSamples, snapshot, model, inputPeaks, reductionPeaks);
+    const LinkedCompressor::Controls controls { thresholdPerSample.data(), attackPerSample.data(), releasePerSample.data(),
+                                                ratioPerSample.data(), sidechainPerSample.data() };
+    const LinkedCompressor::Settings settings { model, snapshot.ratioMode, snapshot.ratio, snapshot.rmsDetector,
+                                                snapshot.autoRelease };
+    linkedCompressor.process (wetBuffer.getArrayOfWritePointers(), gainReductionBuffer.getArrayOfWritePointers(), c,
+                              numSamples, controls, settings, channelState, reductionPeaks);
 
     colourStage.applyNonlinearColourStage (wetBuffer, gainReductionBuffer, harmPerSample, attackPerSample, c,
                                            numSamples, model.colourAmount, snapshot.ratioMode);
@@ -211,7 +194,8 @@ void FourEngineCompressor::setSmootherTargets (const ParameterSnapshot& snapshot
     harmSmoother.setTargetValue (snapshot.harmAmount);
 }
 
-void FourEngineCompressor::copyInputToWorkBuffers (const juce::AudioBuffer<float>& view, int c, int numSamples)
+void FourEngineCompressor::copyInputToWorkBuffers (const juce::AudioBuffer<float>& view, int c, int numSamples,
+                                                   float* inputPeaks)
 {
     for (auto* buffer : { &dryBuffer, &wetBuffer, &gainReductionBuffer })
         buffer->clear (0, numSamples);
@@ -221,168 +205,32 @@ void FourEngineCompressor::copyInputToWorkBuffers (const juce::AudioBuffer<float
         auto* dry = dryBuffer.getWritePointer (ch);
         auto* wet = wetBuffer.getWritePointer (ch);
         const auto* input = view.getReadPointer (ch);
+        float peak = 0.0f;
 
         for (int i = 0; i < numSamples; ++i)
         {
             const float x = std::isfinite (input[i]) ? input[i] : 0.0f;
             dry[i] = x;
             wet[i] = x;
+            peak = std::max (peak, std::abs (x));
         }
+        inputPeaks[ch] = peak;
     }
 }
 
-void FourEngineCompressor::updateCachedCoefficients (float engineAttackMs, float engineReleaseMs)
+void FourEngineCompressor::renderControls (int numSamples)
 {
-    // Exact comparisons: the exponential is only paid while a time is gliding.
-    const float attackMs = std::max (engineAttackMs, minimumTimeMs);
-    if (attackMs != cachedAttackMs)
-    {
-        cachedAttackMs = attackMs;
-        attackCoefficient = coefficientForMs (attackMs);
-    }
+    // The order of the smoothers does not matter: each advances on its own.
+    render (thresholdSmoother, thresholdPerSample.data(), numSamples);
+    render (attackSmoother, attackPerSample.data(), numSamples);
+    render (releaseSmoother, releasePerSample.data(), numSamples);
+    render (ratioSmoother, ratioPerSample.data(), numSamples);
+    render (sidechainSmoother, sidechainPerSample.data(), numSamples);
+    render (harmSmoother, harmPerSample.data(), numSamples);
 
-    const float releaseMs = std::max (engineReleaseMs, minimumTimeMs);
-    if (releaseMs != cachedReleaseMs)
-    {
-        cachedReleaseMs = releaseMs;
-        releaseCoefficient = coefficientForMs (releaseMs);
-    }
-}
-
-FourEngineCompressor::DetectorResult FourEngineCompressor::detect (int c, int sample, float sidechainHz,
-                                                                   const ParameterSnapshot& snapshot,
-                                                                   const EngineModel& model)
-{
-    const bool sidechainActive = sidechainHz > 0.5f;
-    if (sidechainActive && sidechainHz != cachedSidechainHz)
-    {
-        cachedSidechainHz = sidechainHz;
-        sidechainLowpassCoefficient =
-            (float) std::exp (-juce::MathConstants<double>::twoPi * std::max (sidechainHz, 5.0f) / sampleRate);
-    }
-
-    // The high-pass works on the rectified signal: it blends the level with its part above a
-    // one-pole low-pass, growing to 35 % level plus 75 % excess at 300 Hz.
-    const float h = clamp01 (sidechainHz / 300.0f);
-    const float p = sidechainLowpassCoefficient;
-    const float linkedGain = channelState[0].gain;
-
-    DetectorResult result { 0.0f, 0.0f, 0.0f };
-
-    for (int ch = 0; ch < c; ++ch)
-    {
-        auto& state = channelState[ch];
-        float x = wetBuffer.getSample (ch, sample);
-        if (snapshot.ratioMode == 2)
-            x *= linkedGain; // "ALL IN" detects after the gain stage
-
-        const float a = std::min (std::abs (x), detectorInputCeiling);
-        float d = a;
-
-        if (sidechainActive)
-        {
-            state.sidechainLowpass = p * state.sidechainLowpass + (1.0f - p) * a;
-            d = std::max ((1.0f - 0.65f * h) * a + 0.75f * h * std::max (a - state.sidechainLowpass, 0.0f), 0.0f);
-        }
-
-        state.meanSquare = rmsCoefficient * state.meanSquare + (1.0f - rmsCoefficient) * d * d;
-        if (snapshot.rmsDetector)
-            d = std::sqrt (std::max (state.meanSquare, 0.0f));
-
-        d *= model.detectorGain;
-
-        result.rectifiedPeak = std::max (result.rectifiedPeak, a);
-        result.largestMeanSquare = std::max (result.largestMeanSquare, state.meanSquare);
-        result.linkedDetector = std::max (result.linkedDetector, d);
-    }
-
-    return result;
-}
-
-void FourEngineCompressor::runCompressor (int c, int numSamples, const ParameterSnapshot& snapshot,
-                                          const EngineModel& model, float* inputPeaks, float* reductionPeaks)
-{
-    auto& linked = channelState[0];
-    const bool unity = snapshot.ratio <= unityRatio;
-    const bool usesHighRatioEngine = snapshot.ratioMode != 0;
-    const auto engineKind = snapshot.ratioMode == 2 ? HighRatioEngine::Kind::allIn : HighRatioEngine::Kind::ninetyNine;
-
-    for (int i = 0; i < numSamples; ++i)
-    {
-        const float threshold = thresholdSmoother.getNextValue();
-        const float attackMs = attackSmoother.getNextValue();
-        const float releaseMs = releaseSmoother.getNextValue();
-        const float smoothedRatio = ratioSmoother.getNextValue();
-        mixSmoother.getNextValue();
-        makeupSmoother.getNextValue();
-        const float sidechainHz = sidechainSmoother.getNextValue();
-        harmPerSample[(size_t) i] = harmSmoother.getNextValue();
-        attackPerSample[(size_t) i] = attackMs;
-
-        const float effectiveThreshold = threshold + model.thresholdOffsetDb;
-        const float effectiveRatio = std::max (smoothedRatio * model.ratioScale, 1.0f);
-        const float engineReleaseMs = releaseMs * model.releaseScale;
-        updateCachedCoefficients (attackMs * model.attackScale, engineReleaseMs);
-
-        for (int ch = 0; ch < c; ++ch)
-            inputPeaks[ch] = std::max (inputPeaks[ch], std::abs (dryBuffer.getSample (ch, i)));
-
-        const auto detector = detect (c, i, sidechainHz, snapshot, model);
-        const float level = detector.linkedDetector;
-
-        // Louder programme, longer release: 70 ms at silence, 970 ms at full scale, before scaling.
-        const float envelopeRelease =
-            snapshot.autoRelease ? coefficientForMs (std::max ((70.0f + 900.0f * level) * model.releaseScale, minimumTimeMs))
-                                 : releaseCoefficient;
-
-        const float envelopeCoefficient = linked.envelope < level ? attackCoefficient : envelopeRelease;
-        linked.envelope += (1.0f - envelopeCoefficient) * (level - linked.envelope);
-        const float levelDbValue = std::max (20.0f * std::log10 (std::max (linked.envelope, envelopeFloor)), -60.0f);
-
-        float reductionDb = 0.0f;
-
-        if (unity)
-        {
-            linked.gain = 1.0f;
-        }
-        else
-        {
-            float gainRelease = envelopeRelease;
-
-            if (usesHighRatioEngine)
-            {
-                const auto outcome = highRatioEngine.process (
-                    engineKind, { detector.rectifiedPeak, detector.largestMeanSquare, level, levelDbValue,
-                                  effectiveThreshold, smoothedRatio, effectiveRatio, attackMs, engineReleaseMs,
-                                  linked.previousGainReductionDb });
-                reductionDb = outcome.targetReductionDb;
-                gainRelease = outcome.releaseCoefficient;
-            }
-            else
-            {
-                reductionDb = smoothedRatio <= unityRatio
-                                  ? 0.0f
-                                  : staticGainReductionDb (levelDbValue, effectiveThreshold,
-                                                           std::max (model.kneeDb, 0.0f), effectiveRatio);
-            }
-
-            const float targetGain = reductionDb < 100.0f ? std::pow (10.0f, -reductionDb / 20.0f) : 0.0f;
-            const float gainCoefficient = targetGain < linked.gain ? attackCoefficient : gainRelease;
-            linked.gain += (1.0f - gainCoefficient) * (targetGain - linked.gain);
-        }
-
-        const float applied = unity ? 0.0f : appliedReductionDb (linked.gain);
-        const float colourReduction = unity ? 0.0f : std::max (applied, reductionDb);
-
-        for (int ch = 0; ch < c; ++ch)
-        {
-            wetBuffer.getWritePointer (ch)[i] *= linked.gain;
-            gainReductionBuffer.setSample (ch, i, colourReduction);
-            reductionPeaks[ch] = std::max (reductionPeaks[ch], applied);
-        }
-
-        linked.previousGainReductionDb = colourReduction;
-    }
+    // Only their values at the end of the sub-block are read.
+    advance (mixSmoother, numSamples);
+    advance (makeupSmoother, numSamples);
 }
 
 void FourEngineCompressor::applyStereoWidth (int c, int numSamples)

@@ -3,7 +3,9 @@
 #include <juce_dsp/juce_dsp.h>
 
 #include "ColourStage.h"
-#include "HighRatioEngine.h"
+#include "EngineChannelState.h"
+#include "EngineModel.h"
+#include "LinkedCompressor.h"
 #include "MakeupStage.h"
 #include "ParameterSnapshot.h"
 #include "TruePeakLimiter.h"
@@ -16,29 +18,6 @@
 class FourEngineCompressor
 {
 public:
-    struct EngineModel
-    {
-        float thresholdOffsetDb;
-        float ratioScale;
-        float attackScale;
-        float releaseScale;
-        float kneeDb;
-        float colourAmount;
-        float detectorGain;
-
-        static EngineModel forRatioMode (int ratioMode);
-    };
-
-    struct EngineChannelState
-    {
-        float envelope = 0.0f;
-        float meanSquare = 0.0f;
-        float gain = 1.0f;
-        float sidechainLowpass = 0.0f;
-        float previousGainReductionDb = 0.0f;
-        float sideLowpass = 0.0f;
-    };
-
     FourEngineCompressor();
 
     void prepare (double sampleRate, int maxBlockSize, int numChannels, const ParameterSnapshot& snapshot);
@@ -52,7 +31,7 @@ public:
     int getLatencySamples() const;
 
     const EngineChannelState& getChannelState (int channel) const { return channelState[channel]; }
-    const HighRatioEngine& getHighRatioEngine() const { return highRatioEngine; }
+    const HighRatioEngine& getHighRatioEngine() const { return linkedCompressor.getHighRatioEngine(); }
 
     // Meter values of the last processed sub-block (dBFS for levels, dB of reduction).
     float lastInputLeftDb = -60.0f;
@@ -65,26 +44,12 @@ public:
 private:
     using LinearSmoother = juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear>;
 
-    // What the detector and gain computer hand over for one sample.
-    struct DetectorResult
-    {
-        float rectifiedPeak;    // max |x| over the channels, before the sidechain filter
-        float largestMeanSquare;
-        float linkedDetector;   // after the detector gain
-    };
-
     void setSmootherTargets (const ParameterSnapshot& snapshot);
-    void copyInputToWorkBuffers (const juce::AudioBuffer<float>& view, int numChannels, int numSamples);
-    void runCompressor (int numChannels, int numSamples, const ParameterSnapshot& snapshot,
-                        const EngineModel& model, float* inputPeaks, float* reductionPeaks);
-    DetectorResult detect (int numChannels, int sample, float sidechainHz, const ParameterSnapshot& snapshot,
-                           const EngineModel& model);
+    void copyInputToWorkBuffers (const juce::AudioBuffer<float>& view, int numChannels, int numSamples, float* inputPeaks);
+    void renderControls (int numSamples);
     void applyStereoWidth (int numChannels, int numSamples);
     void mixDryAndWet (int numChannels, int numSamples);
     void writeOutput (juce::AudioBuffer<float>& view, int numChannels, int numSamples, float* outputPeaks);
-    void updateCachedCoefficients (float engineAttackMs, float engineReleaseMs);
-    float coefficientForMs (float timeMs) const;
-    float onePole (double seconds) const;
 
     double sampleRate = 44100.0;
     int numChannels = 2;
@@ -96,16 +61,14 @@ private:
     juce::dsp::DryWetMixer<float> mixer;
 
     juce::AudioBuffer<float> dryBuffer, wetBuffer, gainReductionBuffer;
-    std::vector<float> harmPerSample, attackPerSample;
+
+    // The smoothed controls, one value per sample of the sub-block.
+    std::vector<float> thresholdPerSample, attackPerSample, releasePerSample, ratioPerSample, sidechainPerSample,
+        harmPerSample;
 
     float sideLowpassCoefficient = 0.0f;
-    float rmsCoefficient = 0.0f;
 
-    float cachedAttackMs = -1.0f, attackCoefficient = 0.0f;
-    float cachedReleaseMs = -1.0f, releaseCoefficient = 0.0f;
-    float cachedSidechainHz = -1.0f, sidechainLowpassCoefficient = 0.0f;
-
-    HighRatioEngine highRatioEngine;
+    LinkedCompressor linkedCompressor;
 
     EngineChannelState channelState[2];
 

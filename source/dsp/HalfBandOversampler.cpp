@@ -21,14 +21,16 @@ using QuadMask = int __attribute__ ((vector_size (4 * sizeof (int))));
 // A cascade held in registers for the length of a block.
 struct CascadeRegisters
 {
-    Quad alpha[HalfBandOversampler::maxSections] {};
-    Quad state[HalfBandOversampler::maxSections] {};
-    QuadMask active[HalfBandOversampler::maxSections] {};
-    int sections;
+    static constexpr size_t sections = HalfBandOversampler::maxSections;
 
-    explicit CascadeRegisters (const HalfBandOversampler::Cascade& cascade) : sections (cascade.sections)
+    // Sections a branch does not have are inactive in its lanes and pass the sample through.
+    Quad alpha[sections] {};
+    Quad state[sections] {};
+    QuadMask active[sections] {};
+
+    explicit CascadeRegisters (const HalfBandOversampler::Cascade& cascade)
     {
-        for (size_t s = 0; s < (size_t) sections; ++s)
+        for (size_t s = 0; s < sections; ++s)
         {
             for (size_t lane = 0; lane < 4; ++lane)
             {
@@ -42,7 +44,7 @@ struct CascadeRegisters
     // Keeps the states of the lanes in `lanes` (a mono block leaves the right channel alone).
     void storeInto (HalfBandOversampler::Cascade& cascade, size_t lanes) const
     {
-        for (size_t s = 0; s < (size_t) sections; ++s)
+        for (size_t s = 0; s < sections; ++s)
             for (size_t lane = 0; lane < lanes; ++lane)
                 cascade.state[s][lane] = state[s][lane];
     }
@@ -50,7 +52,7 @@ struct CascadeRegisters
     // One sample through the sections; each computes output = a x + s, then s = x - a output.
     Quad run (Quad x)
     {
-        for (size_t s = 0; s < (size_t) sections; ++s)
+        for (size_t s = 0; s < sections; ++s)
         {
             const Quad output = alpha[s] * x + state[s];
             state[s] = active[s] ? x - alpha[s] * output : state[s];
@@ -114,10 +116,9 @@ HalfBandOversampler::Cascade cascadeOf (const Structure& structure)
     HalfBandOversampler::Cascade cascade;
     const int direct = structure.directPath.size();
     const int delayed = structure.delayedPath.size() - 1;
-    cascade.sections = std::max (direct, delayed);
-    jassert (cascade.sections <= HalfBandOversampler::maxSections);
+    jassert (std::max (direct, delayed) <= HalfBandOversampler::maxSections);
 
-    for (int s = 0; s < cascade.sections; ++s)
+    for (int s = 0; s < HalfBandOversampler::maxSections; ++s)
     {
         const auto i = (size_t) s;
         const float directAlpha = s < direct ? structure.directPath[s]->coefficients[0] : 0.0f;

@@ -35,7 +35,6 @@ public:
         std::array<std::array<float, 4>, maxSections> alpha {};
         std::array<std::array<bool, 4>, maxSections> active {};
         std::array<std::array<float, 4>, maxSections> state {};
-        int sections = 0;
     };
 
 private:

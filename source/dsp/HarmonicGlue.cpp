@@ -43,19 +43,19 @@ HarmonicGlue::HarmonicGlue()
 void HarmonicGlue::prepare (double sampleRate)
 {
     const double r = std::max (sampleRate, 100.0);
-    makeButterworth (highPassIn, ButterworthKind::highPass, std::min (0.1 * r, 180.0), r);
-    makeButterworth (lowPassIn, ButterworthKind::lowPass, std::min (0.2 * r, 1800.0), r);
-    makeButterworth (highPassOut, ButterworthKind::highPass, std::min (0.05 * r, 100.0), r);
-    makeButterworth (lowPassOut, ButterworthKind::lowPass, std::min (0.3 * r, 3500.0), r);
+    makeButterworth (filters.highPassIn, ButterworthKind::highPass, std::min (0.1 * r, 180.0), r);
+    makeButterworth (filters.lowPassIn, ButterworthKind::lowPass, std::min (0.2 * r, 1800.0), r);
+    makeButterworth (filters.highPassOut, ButterworthKind::highPass, std::min (0.05 * r, 100.0), r);
+    makeButterworth (filters.lowPassOut, ButterworthKind::lowPass, std::min (0.3 * r, 3500.0), r);
     reset();
 }
 
 void HarmonicGlue::reset()
 {
-    highPassIn.reset();
-    lowPassIn.reset();
-    highPassOut.reset();
-    lowPassOut.reset();
+    filters.highPassIn.reset();
+    filters.lowPassIn.reset();
+    filters.highPassOut.reset();
+    filters.lowPassOut.reset();
 }
 
 double HarmonicGlue::process (double x) noexcept

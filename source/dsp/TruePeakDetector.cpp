@@ -259,8 +259,16 @@ void TruePeakDetector::reset()
 
 void TruePeakDetector::findTruePeaks (int numChannels, int numSamples, double floor)
 {
+    int judged = 0;
     for (int i = 0; i < numSamples; ++i)
-        windowsJudged += workspace.needsInterpolation[(size_t) i] ? 1 : 0;
+        judged += workspace.needsInterpolation[(size_t) i] ? 1 : 0;
+    windowsJudged += judged;
+
+    if (judged == 0)
+    {
+        std::copy_n (workspace.samplePeaks.begin(), numSamples, workspace.truePeaks.begin());
+        return;
+    }
 
 #if TOLLOVANE_X86_DISPATCH
     if (simdLevel == SimdLevel::avx512)

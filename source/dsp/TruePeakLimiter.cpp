@@ -112,10 +112,14 @@ void TruePeakLimiter::processChunk (juce::AudioBuffer<float>& buffer, int offset
     detector.findTruePeaks (numChannels, numSamples, ceiling);
     const double* truePeaks = detector.truePeaks();
 
+    const float* input[2] = { detector.chunk (0), detector.chunk (numChannels - 1) };
+    float* output[2] = { buffer.getWritePointer (0, offset), buffer.getWritePointer (numChannels - 1, offset) };
+    float* delay[2] = { lookaheadDelay[0].data(), lookaheadDelay[(size_t) numChannels - 1].data() };
+
     for (int i = 0; i < numSamples; ++i)
     {
         for (int ch = 0; ch < numChannels; ++ch)
-            lookaheadDelay[(size_t) ch][(size_t) delayWritePos] = detector.chunk (ch)[i];
+            delay[ch][delayWritePos] = input[ch][i];
 
         const double truePeak = truePeaks[i];
         const float targetGain = truePeak > ceiling ? (float) (ceiling / truePeak) : 1.0f;
@@ -133,13 +137,13 @@ void TruePeakLimiter::processChunk (juce::AudioBuffer<float>& buffer, int offset
 
         float outputPeak = 0.0f;
         for (int ch = 0; ch < numChannels; ++ch)
-            outputPeak = std::max (outputPeak, std::abs (lookaheadDelay[(size_t) ch][(size_t) readSlot]));
+            outputPeak = std::max (outputPeak, std::abs (delay[ch][readSlot]));
 
         if (blend == 1.0f && gain * outputPeak > safetyCeiling)
             gain = safetyCeiling / outputPeak;
 
         for (int ch = 0; ch < numChannels; ++ch)
-            buffer.getWritePointer (ch, offset)[i] = lookaheadDelay[(size_t) ch][(size_t) readSlot] * gain;
+            output[ch][i] = delay[ch][readSlot] * gain;
     }
 
     detector.nextChunk (numChannels, numSamples);
