@@ -6,7 +6,7 @@ namespace
 {
 constexpr int maxChannels = 2;
 constexpr double smoothingSeconds = 0.03;   // every smoothed parameter glides over 30 ms
-constexpr int maxMixerLatency = 256;
+constexpr int maxMixerLatency = 256; // the dry delay never exceeds this
 constexpr double sideLowpassHz = 160.0;     // the width stage leaves the side below this alone
 constexpr float meterFloorDb = -60.0f;
 constexpr float meterCeilingDb = 12.0f;
@@ -55,11 +55,6 @@ void advance (juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear>& smo
 }
 } // namespace
 
-FourEngineCompressor::FourEngineCompressor()
-    : mixer (maxMixerLatency)
-{
-}
-
 void FourEngineCompressor::prepare (double newSampleRate, int newMaxBlockSize, int newNumChannels,
                                     const ParameterSnapshot& snapshot)
 {
@@ -76,12 +71,9 @@ void FourEngineCompressor::prepare (double newSampleRate, int newMaxBlockSize, i
 
     colourStage.prepare (sampleRate, maxBlockSize);
 
-    // Prepared for two channels, like the oversampler: mono only means "use the first one". Its
-    // gains start at the current mix, like the smoothers, instead of gliding there from 100 %.
+    // Its gains start at the current mix, like the smoothers, instead of gliding there from 100 %.
     mixer.setWetMixProportion (clamp01 (snapshot.mix));
-    mixer.prepare ({ sampleRate, (juce::uint32) maxBlockSize, (juce::uint32) maxChannels });
-    mixer.setMixingRule (juce::dsp::DryWetMixingRule::linear);
-    mixer.setWetLatency (std::min (colourStage.getLatencySamples(), (float) maxMixerLatency));
+    mixer.prepare (sampleRate, maxBlockSize, std::min (juce::roundToInt (colourStage.getLatencySamples()), maxMixerLatency));
 
     const std::pair<LinearSmoother*, float> seeds[] = {
         { &thresholdSmoother, snapshot.thresholdDb },
@@ -262,11 +254,7 @@ void FourEngineCompressor::applyStereoWidth (int c, int numSamples)
 void FourEngineCompressor::mixDryAndWet (int c, int numSamples)
 {
     mixer.setWetMixProportion (clamp01 (mixSmoother.getCurrentValue()));
-    mixer.pushDrySamples (juce::dsp::AudioBlock<float> (dryBuffer).getSubsetChannelBlock (0, (size_t) c)
-                              .getSubBlock (0, (size_t) numSamples));
-    auto wet = juce::dsp::AudioBlock<float> (wetBuffer).getSubsetChannelBlock (0, (size_t) c)
-                   .getSubBlock (0, (size_t) numSamples);
-    mixer.mixWetSamples (wet);
+    mixer.mix (dryBuffer.getArrayOfReadPointers(), wetBuffer.getArrayOfWritePointers(), c, numSamples);
 }
 
 void FourEngineCompressor::writeOutput (juce::AudioBuffer<float>& view, int c, int numSamples, float* outputPeaks)

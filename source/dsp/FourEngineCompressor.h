@@ -3,6 +3,7 @@
 #include <juce_dsp/juce_dsp.h>
 
 #include "ColourStage.h"
+#include "DryWetMix.h"
 #include "EngineChannelState.h"
 #include "EngineModel.h"
 #include "LinkedCompressor.h"
@@ -18,8 +19,6 @@
 class FourEngineCompressor
 {
 public:
-    FourEngineCompressor();
-
     void prepare (double sampleRate, int maxBlockSize, int numChannels, const ParameterSnapshot& snapshot);
     void reset();
 
@@ -58,7 +57,7 @@ private:
     LinearSmoother thresholdSmoother, attackSmoother, releaseSmoother, ratioSmoother, mixSmoother,
         makeupSmoother, widthSmoother, sidechainSmoother, harmSmoother;
 
-    juce::dsp::DryWetMixer<float> mixer;
+    DryWetMix mixer;
 
     juce::AudioBuffer<float> dryBuffer, wetBuffer, gainReductionBuffer;
 

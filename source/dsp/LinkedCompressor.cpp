@@ -69,6 +69,7 @@ void LinkedCompressor::prepare (double newSampleRate)
     sampleRate = std::max (newSampleRate, 1.0);
     rmsCoefficient = (float) std::exp (-1.0 / (rmsSeconds * sampleRate));
     cachedAttackMs = cachedReleaseMs = cachedSidechainHz = -1.0f;
+    skipRatioMode = -1;
     highRatioEngine.prepare (sampleRate);
 }
 
@@ -112,7 +113,7 @@ void LinkedCompressor::updateSidechainCoefficient (float sidechainHz)
     }
 }
 
-float LinkedCompressor::envelopeSkipLevel (const Controls& controls, const Settings& settings, int numSamples) const
+float LinkedCompressor::envelopeSkipLevel (const Controls& controls, const Settings& settings, int numSamples)
 {
     // Below the knee the curve gives 0 dB whatever the exact level, and no engine reads the level
     // anywhere else: an envelope that far down needs no logarithm. The line sits 0.009 dB under
@@ -123,9 +124,15 @@ float LinkedCompressor::envelopeSkipLevel (const Controls& controls, const Setti
         return 0.0f;
 
     const int mode = juce::jlimit (0, 2, settings.ratioMode);
-    const float kneeDb = mode == 0 ? std::max (settings.model.kneeDb, 0.0f) : widestKneeDb[mode];
-    const double kneeStartDb = (double) (threshold + settings.model.thresholdOffsetDb) - 0.5 * kneeDb;
-    return (float) (std::pow (10.0, kneeStartDb / 20.0) * 0.999);
+    if (threshold != skipThresholdDb || mode != skipRatioMode)
+    {
+        skipThresholdDb = threshold;
+        skipRatioMode = mode;
+        const float kneeDb = mode == 0 ? std::max (settings.model.kneeDb, 0.0f) : widestKneeDb[mode];
+        const double kneeStartDb = (double) (threshold + settings.model.thresholdOffsetDb) - 0.5 * kneeDb;
+        skipLevel = (float) (std::pow (10.0, kneeStartDb / 20.0) * 0.999);
+    }
+    return skipLevel;
 }
 
 void LinkedCompressor::process (float* const* wet, float* const* gainReduction, int numChannels, int numSamples,

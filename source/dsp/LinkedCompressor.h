@@ -56,7 +56,7 @@ private:
     void updateCachedCoefficients (float engineAttackMs, float engineReleaseMs);
     void updateSidechainCoefficient (float sidechainHz);
     float coefficientForMs (float timeMs) const;
-    float envelopeSkipLevel (const Controls& controls, const Settings& settings, int numSamples) const;
+    float envelopeSkipLevel (const Controls& controls, const Settings& settings, int numSamples);
 
     double sampleRate = 44100.0;
     float rmsCoefficient = 0.0f;
@@ -64,6 +64,10 @@ private:
     float cachedAttackMs = -1.0f, attackCoefficient = 0.0f;
     float cachedReleaseMs = -1.0f, releaseCoefficient = 0.0f;
     float cachedSidechainHz = -1.0f, sidechainLowpassCoefficient = 0.0f;
+
+    // The envelope level below which no engine needs the exact level, for the last threshold.
+    float skipThresholdDb = 0.0f, skipLevel = 0.0f;
+    int skipRatioMode = -1;
 
     HighRatioEngine highRatioEngine;
 };

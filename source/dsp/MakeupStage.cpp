@@ -1,6 +1,7 @@
 #include "MakeupStage.h"
 
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -65,27 +66,49 @@ void MakeupStage::process (juce::AudioBuffer<float>& wet, int numChannels, int n
     const float manualGain = decibelsToGainFloored (settings.makeupDb);
     autoMakeupBlend.setTargetValue (settings.autoMakeup ? 1.0f : 0.0f);
 
+    float* left = wet.getWritePointer (0);
+    float* right = wet.getWritePointer (numChannels - 1);
+
+    // The dB conversions take the argument of the previous sample most of the time: the hold
+    // stays put for 300 ms, and the automatic gain settles. A repeated argument repeats the result.
+    float lastHold = -1.0f, lastHoldDb = 0.0f;
+    float lastGainDb = std::numeric_limits<float>::quiet_NaN(), lastGain = 0.0f;
+
     for (int i = 0; i < numSamples; ++i)
     {
-        float peak = 0.0f;
-        for (int ch = 0; ch < numChannels; ++ch)
-            peak = std::max (peak, std::abs (wet.getSample (ch, i)));
+        const float peak = std::max (std::abs (left[i]), std::abs (right[i]));
 
         updatePeakHold (peak);
         autoMakeupDb += (target - autoMakeupDb) * autoMakeupCoefficient;
 
-        if (settings.autoMakeup)
-            updateProtection (peak);
-        else
+        if (! settings.autoMakeup)
             protectionDb = 0.0f;
+        else if (peak > silenceThreshold)
+        {
+            if (outputPeakHold != lastHold)
+            {
+                lastHold = outputPeakHold;
+                lastHoldDb = holdLevelDb (outputPeakHold);
+            }
+            updateProtection (lastHoldDb);
+        }
 
         const float blend = autoMakeupBlend.getNextValue();
         float gain = manualGain;
         if (blend != 0.0f)
-            gain = manualGain + blend * (decibelsToGainFloored (autoMakeupDb + protectionDb) - manualGain);
+        {
+            const float gainDb = autoMakeupDb + protectionDb;
+            if (gainDb != lastGainDb)
+            {
+                lastGainDb = gainDb;
+                lastGain = decibelsToGainFloored (gainDb);
+            }
+            gain = manualGain + blend * (lastGain - manualGain);
+        }
 
-        for (int ch = 0; ch < numChannels; ++ch)
-            wet.getWritePointer (ch)[i] *= gain;
+        left[i] *= gain;
+        if (numChannels > 1)
+            right[i] *= gain;
     }
 }
 
@@ -109,12 +132,13 @@ void MakeupStage::updatePeakHold (float peak)
     }
 }
 
-void MakeupStage::updateProtection (float peak)
+float MakeupStage::holdLevelDb (float hold)
 {
-    if (peak <= silenceThreshold)
-        return;
+    return hold > 0.0f ? std::max (20.0f * std::log10 (hold), dbFloor) : dbFloor;
+}
 
-    const float holdDb = outputPeakHold > 0.0f ? std::max (20.0f * std::log10 (outputPeakHold), dbFloor) : dbFloor;
+void MakeupStage::updateProtection (float holdDb)
+{
     const float target = std::min (protectionCeilingDb - holdDb - autoMakeupDb, 0.0f);
     const float coefficient = target >= protectionDb ? protectionRelease : protectionAttack;
     protectionDb += (target - protectionDb) * coefficient;

@@ -33,7 +33,8 @@ public:
 
 private:
     void updatePeakHold (float peak);
-    void updateProtection (float peak);
+    void updateProtection (float holdDb);
+    static float holdLevelDb (float hold);
 
     float outputPeakHold = 0.0f;
     float protectionDb = 0.0f;
