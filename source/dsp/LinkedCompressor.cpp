@@ -29,40 +29,23 @@ float clamp01 (float x)
     return juce::jlimit (0.0f, 1.0f, x);
 }
 
-float levelDbOf (float envelope)
+
+} // namespace
+
+float LinkedCompressor::levelDbOf (float envelope)
 {
     return std::max (20.0f * std::log10 (std::max (envelope, envelopeFloor)), levelFloorDb);
 }
 
-float gainOfReduction (float reductionDb)
+float LinkedCompressor::gainOfReduction (float reductionDb)
 {
     return reductionDb < 100.0f ? std::pow (10.0f, -reductionDb / 20.0f) : 0.0f;
 }
 
-float appliedReductionDb (float gain)
+float LinkedCompressor::appliedReductionDb (float gain)
 {
     return gain <= 0.0f ? 60.0f : std::max (0.0f, -std::max (20.0f * std::log10 (gain), -60.0f));
 }
-
-// The last argument of a function and its result: the same argument gives the same result, so a
-// signal that holds still (a settled gain, a reduction of 0 dB) costs no library call.
-template <float (*Function) (float)>
-struct Remembered
-{
-    float argument = std::numeric_limits<float>::quiet_NaN();
-    float result = 0.0f;
-
-    float operator() (float x)
-    {
-        if (x != argument)
-        {
-            argument = x;
-            result = Function (x);
-        }
-        return result;
-    }
-};
-} // namespace
 
 void LinkedCompressor::prepare (double newSampleRate)
 {
@@ -171,10 +154,6 @@ void LinkedCompressor::processWith (float* const* wet, float* const* gainReducti
     const float skipBelow = envelopeSkipLevel (controls, settings, numSamples);
     const float r = rmsCoefficient;
 
-    Remembered<levelDbOf> levelDb;
-    Remembered<gainOfReduction> gainOf;
-    Remembered<appliedReductionDb> appliedOf;
-
     // The linked state in registers for the sub-block; per-channel detector states likewise.
     auto& linked = channels[0];
     float envelope = linked.envelope, gain = linked.gain, previousReduction = linked.previousGainReductionDb;
@@ -186,30 +165,26 @@ void LinkedCompressor::processWith (float* const* wet, float* const* gainReducti
         peaks[ch] = reductionPeaks[ch];
     }
 
-    for (int i = 0; i < numSamples; ++i)
+    // One sample of the detector and the envelope; in "ALL IN" x is taken after the gain.
+    const auto detectAndFollow = [&] (int i, float linkedGain)
     {
-        const float attackMs = controls.attackMs[i];
-        const float smoothedRatio = controls.ratio[i];
-        const float sidechainHz = controls.sidechainHz[i];
-        const float effectiveThreshold = controls.thresholdDb[i] + model.thresholdOffsetDb;
-        const float effectiveRatio = std::max (smoothedRatio * model.ratioScale, 1.0f);
-        const float engineReleaseMs = controls.releaseMs[i] * model.releaseScale;
-        updateCachedCoefficients (attackMs * model.attackScale, engineReleaseMs);
+        updateCachedCoefficients (controls.attackMs[i] * model.attackScale, controls.releaseMs[i] * model.releaseScale);
 
-        // Detector. The high-pass works on the rectified signal: it blends the level with its part
-        // above a one-pole low-pass, growing to 35 % level plus 75 % excess at 300 Hz.
+        // The high-pass works on the rectified signal: it blends the level with its part above a
+        // one-pole low-pass, growing to 35 % level plus 75 % excess at 300 Hz.
+        const float sidechainHz = controls.sidechainHz[i];
         const bool sidechainActive = sidechainHz > 0.5f;
         if (sidechainActive)
             updateSidechainCoefficient (sidechainHz);
         const float h = clamp01 (sidechainHz / 300.0f);
         const float p = sidechainLowpassCoefficient;
 
-        float rectifiedPeak = 0.0f, largestMeanSquare = 0.0f, level = 0.0f;
+        Detection detection { 0.0f, 0.0f, 0.0f, 0.0f, attackCoefficient, 0.0f };
         for (int ch = 0; ch < Channels; ++ch)
         {
             float x = wet[ch][i];
             if constexpr (Mode == 2)
-                x *= gain; // "ALL IN" detects after the gain stage
+                x *= linkedGain;
 
             const float a = std::min (std::abs (x), detectorInputCeiling);
             float d = a;
@@ -224,62 +199,116 @@ void LinkedCompressor::processWith (float* const* wet, float* const* gainReducti
                 d = std::sqrt (std::max (meanSquare[ch], 0.0f));
             d *= model.detectorGain;
 
-            rectifiedPeak = std::max (rectifiedPeak, a);
-            largestMeanSquare = std::max (largestMeanSquare, meanSquare[ch]);
-            level = std::max (level, d);
+            detection.rectifiedPeak = std::max (detection.rectifiedPeak, a);
+            detection.largestMeanSquare = std::max (detection.largestMeanSquare, meanSquare[ch]);
+            detection.level = std::max (detection.level, d);
         }
 
         // Louder programme, longer release: 70 ms at silence, 970 ms at full scale, before scaling.
-        const float envelopeRelease =
-            settings.autoRelease ? coefficientForMs (std::max ((70.0f + 900.0f * level) * model.releaseScale, minimumTimeMs))
-                                 : releaseCoefficient;
+        detection.releaseCoefficient =
+            settings.autoRelease
+                ? coefficientForMs (std::max ((70.0f + 900.0f * detection.level) * model.releaseScale, minimumTimeMs))
+                : releaseCoefficient;
 
-        const float envelopeCoefficient = envelope < level ? attackCoefficient : envelopeRelease;
-        envelope += (1.0f - envelopeCoefficient) * (level - envelope);
-        const float levelDbValue = envelope < skipBelow ? levelFloorDb : levelDb (envelope);
+        const float envelopeCoefficient = envelope < detection.level ? attackCoefficient : detection.releaseCoefficient;
+        envelope += (1.0f - envelopeCoefficient) * (detection.level - envelope);
+        detection.envelope = envelope;
+        return detection;
+    };
 
-        float reductionDb = 0.0f;
-        if (unity)
-        {
-            gain = 1.0f;
-        }
-        else
-        {
-            float gainRelease = envelopeRelease;
+    const auto standardReduction = [&] (int i, float levelDbValue)
+    {
+        return controls.ratio[i] <= unityRatio
+                   ? 0.0f
+                   : staticGainReductionDb (levelDbValue, controls.thresholdDb[i] + model.thresholdOffsetDb,
+                                            std::max (model.kneeDb, 0.0f),
+                                            std::max (controls.ratio[i] * model.ratioScale, 1.0f));
+    };
 
-            if constexpr (Mode != 0)
-            {
-                const auto outcome = highRatioEngine.process (
-                    engineKind, { rectifiedPeak, largestMeanSquare, level, levelDbValue, effectiveThreshold, smoothedRatio,
-                                  effectiveRatio, attackMs, engineReleaseMs, previousReduction });
-                reductionDb = outcome.targetReductionDb;
-                gainRelease = outcome.releaseCoefficient;
-            }
-            else
-            {
-                reductionDb = smoothedRatio <= unityRatio ? 0.0f
-                                                          : staticGainReductionDb (levelDbValue, effectiveThreshold,
-                                                                                   std::max (model.kneeDb, 0.0f),
-                                                                                   effectiveRatio);
-            }
-
-            // 10^(-0/20) is exactly 1.
-            const float targetGain = reductionDb == 0.0f ? 1.0f : gainOf (reductionDb);
-            const float gainCoefficient = targetGain < gain ? attackCoefficient : gainRelease;
-            gain += (1.0f - gainCoefficient) * (targetGain - gain);
-        }
-
-        const float applied = unity ? 0.0f : appliedOf (gain);
+    const auto applyGain = [&] (int i, float applied, float reductionDb)
+    {
         const float colourReduction = unity ? 0.0f : std::max (applied, reductionDb);
-
         for (int ch = 0; ch < Channels; ++ch)
         {
             wet[ch][i] *= gain;
             gainReduction[ch][i] = colourReduction;
             peaks[ch] = std::max (peaks[ch], applied);
         }
-
         previousReduction = colourReduction;
+    };
+
+    const auto smoothGain = [&] (float targetGain, float attack, float release)
+    {
+        const float gainCoefficient = targetGain < gain ? attack : release;
+        gain += (1.0f - gainCoefficient) * (targetGain - gain);
+    };
+
+    if constexpr (Mode != 0)
+    {
+        // The "99:1" and "ALL IN" stages feed the reduction of each sample into the next: one
+        // loop, every step waiting on the one before ("ALL IN" also detects after the gain).
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto detection = detectAndFollow (i, gain);
+            const float levelDbValue = detection.envelope < skipBelow ? levelFloorDb : levelDb (detection.envelope);
+            float reductionDb = 0.0f;
+            if (unity)
+            {
+                gain = 1.0f;
+            }
+            else
+            {
+                const auto outcome = highRatioEngine.process (
+                    engineKind, { detection.rectifiedPeak, detection.largestMeanSquare, detection.level, levelDbValue,
+                                  controls.thresholdDb[i] + model.thresholdOffsetDb, controls.ratio[i],
+                                  std::max (controls.ratio[i] * model.ratioScale, 1.0f), controls.attackMs[i],
+                                  controls.releaseMs[i] * model.releaseScale, previousReduction });
+                reductionDb = outcome.targetReductionDb;
+                smoothGain (reductionDb == 0.0f ? 1.0f : gainOf (reductionDb), detection.attackCoefficient,
+                            outcome.releaseCoefficient);
+            }
+            applyGain (i, unity ? 0.0f : appliedOf (gain), reductionDb);
+        }
+    }
+    else
+    {
+        // In the standard engine nothing but the gain itself depends on the previous sample: the
+        // detector and the envelope of a stretch of samples first, then their levels and target
+        // gains, each logarithm and power independent of the others, then the gain, which only
+        // waits on itself, then the applied reduction. Same calls, same arithmetic per sample.
+        for (int start = 0; start < numSamples; start += chunkLength)
+        {
+            const int length = std::min (chunkLength, numSamples - start);
+            for (int j = 0; j < length; ++j)
+                detections[(size_t) j] = detectAndFollow (start + j, gain);
+
+            if (unity)
+            {
+                gain = 1.0f;
+                for (int j = 0; j < length; ++j)
+                    applyGain (start + j, 0.0f, 0.0f);
+                continue;
+            }
+
+            for (int j = 0; j < length; ++j)
+            {
+                const float e = detections[(size_t) j].envelope;
+                const float reductionDb = standardReduction (start + j, e < skipBelow ? levelFloorDb : levelDb (e));
+                reductions[(size_t) j] = reductionDb;
+                targetGains[(size_t) j] = reductionDb == 0.0f ? 1.0f : gainOf (reductionDb); // 10^(-0/20) is 1
+            }
+            for (int j = 0; j < length; ++j)
+            {
+                smoothGain (targetGains[(size_t) j], detections[(size_t) j].attackCoefficient,
+                            detections[(size_t) j].releaseCoefficient);
+                gains[(size_t) j] = gain;
+            }
+            for (int j = 0; j < length; ++j)
+            {
+                gain = gains[(size_t) j];
+                applyGain (start + j, appliedOf (gain), reductions[(size_t) j]);
+            }
+        }
     }
 
     linked.envelope = envelope;

@@ -4,6 +4,9 @@
 #include "EngineModel.h"
 #include "HighRatioEngine.h"
 
+#include <array>
+#include <limits>
+
 // The stereo-linked detector, gain computer and ballistics of the four engines, run sample by
 // sample over a sub-block: detector with sidechain high-pass and optional RMS, envelope, soft-knee
 // curve (or the "99:1" and "ALL IN" stages), gain smoothing and gain. One detector value, one
@@ -49,9 +52,45 @@ public:
     const HighRatioEngine& getHighRatioEngine() const { return highRatioEngine; }
 
 private:
+    // The last argument of a function and its result: the same argument gives the same result, so
+    // a signal that holds still (a settled gain, a reduction of 0 dB) costs no library call.
+    template <float (*Function) (float)>
+    struct Remembered
+    {
+        float argument = std::numeric_limits<float>::quiet_NaN();
+        float result = 0.0f;
+
+        float operator() (float x)
+        {
+            if (x != argument)
+            {
+                argument = x;
+                result = Function (x);
+            }
+            return result;
+        }
+    };
+
+    // What the detector and the envelope give for one sample.
+    struct Detection
+    {
+        float rectifiedPeak;     // max |x| over the channels, before the sidechain filter
+        float largestMeanSquare; // of the channels' detector mean squares
+        float level;             // linked detector level after the detector gain
+        float envelope;
+        float attackCoefficient;
+        float releaseCoefficient; // of the envelope, and of the standard engine's gain
+    };
+
+    static constexpr int chunkLength = 128;
+
     template <int Channels, int Mode>
     void processWith (float* const* wet, float* const* gainReduction, int numSamples, const Controls& controls,
                       const Settings& settings, EngineChannelState* channels, float* reductionPeaks);
+
+    static float levelDbOf (float envelope);
+    static float gainOfReduction (float reductionDb);
+    static float appliedReductionDb (float gain);
 
     void updateCachedCoefficients (float engineAttackMs, float engineReleaseMs);
     void updateSidechainCoefficient (float sidechainHz);
@@ -70,4 +109,12 @@ private:
     int skipRatioMode = -1;
 
     HighRatioEngine highRatioEngine;
+
+    Remembered<levelDbOf> levelDb;
+    Remembered<gainOfReduction> gainOf;
+    Remembered<appliedReductionDb> appliedOf;
+
+    // Per sample of a stretch, between the passes of the feed-forward engines.
+    std::array<Detection, chunkLength> detections {};
+    std::array<float, chunkLength> reductions {}, targetGains {}, gains {};
 };
