@@ -50,17 +50,40 @@ struct CascadeRegisters
     }
 
     // One sample through the sections; each computes output = a x + s, then s = x - a output.
+    // The first Shared sections exist in every lane and need no masking; none exists past Used.
+    template <size_t Shared, size_t Used>
     Quad run (Quad x)
     {
-        for (size_t s = 0; s < sections; ++s)
+        for (size_t s = 0; s < Used; ++s)
         {
             const Quad output = alpha[s] * x + state[s];
-            state[s] = active[s] ? x - alpha[s] * output : state[s];
-            x = active[s] ? output : x;
+            if (s < Shared)
+            {
+                state[s] = x - alpha[s] * output;
+                x = output;
+            }
+            else
+            {
+                state[s] = active[s] ? x - alpha[s] * output : state[s];
+                x = active[s] ? output : x;
+            }
         }
         return x;
     }
 };
+
+// Runs `body` with run<Shared, Used> for the cascade's layout: the JUCE designs used here have
+// 4 + 3 sections up and 3 + 3 down; anything else takes the fully masked path.
+template <typename Body>
+void withLayout (const HalfBandOversampler::Cascade& cascade, Body&& body)
+{
+    if (cascade.shared == 3 && cascade.used == 4)
+        body (std::integral_constant<size_t, 3> {}, std::integral_constant<size_t, 4> {});
+    else if (cascade.shared == 3 && cascade.used == 3)
+        body (std::integral_constant<size_t, 3> {}, std::integral_constant<size_t, 3> {});
+    else
+        body (std::integral_constant<size_t, 0> {}, std::integral_constant<size_t, HalfBandOversampler::maxSections> {});
+}
 
 // The equivalent single IIR filter of a polyphase allpass structure, for its phase delay.
 juce::dsp::IIR::Coefficients<float> equivalentFilter (const Structure& structure)
@@ -126,6 +149,8 @@ HalfBandOversampler::Cascade cascadeOf (const Structure& structure)
         cascade.alpha[i] = { directAlpha, delayedAlpha, directAlpha, delayedAlpha };
         cascade.active[i] = { s < direct, s < delayed, s < direct, s < delayed };
     }
+    cascade.shared = std::min (direct, delayed);
+    cascade.used = std::max (direct, delayed);
     return cascade;
 }
 
@@ -197,14 +222,17 @@ void HalfBandOversampler::processSamplesUp (const float* const* input, int numCh
     float* rightUp = oversampled.getWritePointer (1);
     CascadeRegisters cascade (up);
 
-    for (int i = 0; i < numSamples; ++i)
+    withLayout (up, [&] (auto shared, auto used)
     {
-        const Quad y = cascade.run (Quad { left[i], left[i], right[i], right[i] });
-        leftUp[2 * i] = y[0];
-        leftUp[2 * i + 1] = y[1];
-        rightUp[2 * i] = y[2];
-        rightUp[2 * i + 1] = y[3];
-    }
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const Quad y = cascade.run<shared, used> (Quad { left[i], left[i], right[i], right[i] });
+            leftUp[2 * i] = y[0];
+            leftUp[2 * i + 1] = y[1];
+            rightUp[2 * i] = y[2];
+            rightUp[2 * i + 1] = y[3];
+        }
+    });
 
     cascade.storeInto (up, numChannels > 1 ? 4 : 2);
     snapToZero (up);
@@ -219,17 +247,20 @@ void HalfBandOversampler::processSamplesDown (float* const* output, int numChann
     float leftDelay = downDelay[0], rightDelay = downDelay[1];
     CascadeRegisters cascade (down);
 
-    for (int i = 0; i < numSamples; ++i)
+    withLayout (down, [&] (auto shared, auto used)
     {
-        const Quad y = cascade.run (Quad { leftUp[2 * i], leftUp[2 * i + 1], rightUp[2 * i], rightUp[2 * i + 1] });
-        left[i] = (leftDelay + y[0]) * 0.5f;
-        leftDelay = y[1];
-        if (right != nullptr)
+        for (int i = 0; i < numSamples; ++i)
         {
-            right[i] = (rightDelay + y[2]) * 0.5f;
-            rightDelay = y[3];
+            const Quad y = cascade.run<shared, used> (Quad { leftUp[2 * i], leftUp[2 * i + 1], rightUp[2 * i], rightUp[2 * i + 1] });
+            left[i] = (leftDelay + y[0]) * 0.5f;
+            leftDelay = y[1];
+            if (right != nullptr)
+            {
+                right[i] = (rightDelay + y[2]) * 0.5f;
+                rightDelay = y[3];
+            }
         }
-    }
+    });
 
     cascade.storeInto (down, numChannels > 1 ? 4 : 2);
     downDelay[0] = leftDelay;
@@ -238,27 +269,44 @@ void HalfBandOversampler::processSamplesDown (float* const* output, int numChann
     snapToZero (down);
 
     if (delayActive)
-        for (int ch = 0; ch < numChannels; ++ch)
-            delayForIntegerLatency (output[ch], ch, numSamples);
+    {
+        if (numChannels > 1)
+            delayForIntegerLatency<2> (output, numSamples);
+        else
+            delayForIntegerLatency<1> (output, numSamples);
+    }
 }
 
-void HalfBandOversampler::delayForIntegerLatency (float* samples, int channel, int numSamples)
+// Both channels in one loop, so that their two recursions overlap.
+template <int Channels>
+void HalfBandOversampler::delayForIntegerLatency (float* const* samples, int numSamples)
 {
-    auto& line = history[(size_t) channel];
-    int pos = historyPos[(size_t) channel];
-    float previous = thiranPrevious[(size_t) channel];
     constexpr int mask = historyLength - 1;
+    int pos[Channels];
+    float previous[Channels];
+    for (size_t ch = 0; ch < Channels; ++ch)
+    {
+        pos[ch] = historyPos[ch];
+        previous[ch] = thiranPrevious[ch];
+    }
 
     for (int i = 0; i < numSamples; ++i)
     {
-        line[(size_t) pos] = samples[i];
-        const float newer = line[(size_t) ((pos - delayWhole) & mask)];
-        const float older = line[(size_t) ((pos - delayWhole - 1) & mask)];
-        previous = delayFraction == 0.0f ? newer : older + thiranAlpha * (newer - previous);
-        samples[i] = previous;
-        pos = (pos + 1) & mask;
+        for (size_t ch = 0; ch < Channels; ++ch)
+        {
+            auto& line = history[ch];
+            line[(size_t) pos[ch]] = samples[ch][i];
+            const float newer = line[(size_t) ((pos[ch] - delayWhole) & mask)];
+            const float older = line[(size_t) ((pos[ch] - delayWhole - 1) & mask)];
+            previous[ch] = delayFraction == 0.0f ? newer : older + thiranAlpha * (newer - previous[ch]);
+            samples[ch][i] = previous[ch];
+            pos[ch] = (pos[ch] + 1) & mask;
+        }
     }
 
-    historyPos[(size_t) channel] = pos;
-    thiranPrevious[(size_t) channel] = previous;
+    for (size_t ch = 0; ch < Channels; ++ch)
+    {
+        historyPos[ch] = pos[ch];
+        thiranPrevious[ch] = previous[ch];
+    }
 }

@@ -35,11 +35,13 @@ public:
         std::array<std::array<float, 4>, maxSections> alpha {};
         std::array<std::array<bool, 4>, maxSections> active {};
         std::array<std::array<float, 4>, maxSections> state {};
+        int shared = 0, used = 0; // sections in both branches, in either
     };
 
 private:
     void design();
-    void delayForIntegerLatency (float* samples, int channel, int numSamples);
+    template <int Channels>
+    void delayForIntegerLatency (float* const* samples, int numSamples);
 
     Cascade up, down;
     std::array<float, 2> downDelay {}; // the delayed branch's previous output, per channel
