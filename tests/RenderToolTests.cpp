@@ -98,6 +98,7 @@ TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
         { { "in.wav" }, "no output file given" },
         { { "in.wav", "-o", "out.wav", "--block", "0" }, "--block takes" },
         { { "in.wav", "-o", "out.wav", "--frobnicate" }, "unknown option --frobnicate" },
+        { { "in.wav", "-o", "out.wav", "--plot", "no-such-folder/plot.png" }, "the folder is missing" },
     };
 
     folder.getChildFile ("sub").createDirectory();
@@ -185,4 +186,25 @@ TEST_F (RenderTool, RendersTheBuiltInDemoWithoutAnInput)
     const auto rendered = readWav (output);
     EXPECT_EQ (rendered.sampleRate, 48000.0);
     EXPECT_GT (rendered.buffer.getNumSamples(), 9 * 48000);
+}
+
+TEST_F (RenderTool, DrawsWhatTheCompressorDid)
+{
+    const auto plotFile = folder.getChildFile ("plot.png");
+    const auto result = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--set", "threshold=-30",
+                                       "--plot", plotFile.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    const auto image = juce::ImageFileFormat::loadFrom (plotFile);
+    ASSERT_TRUE (image.isValid());
+    EXPECT_EQ (image.getWidth(), 1600);
+    EXPECT_EQ (image.getHeight(), 720);
+
+    // The bottom third holds the gain-reduction trace, drawn in red.
+    int redPixels = 0;
+    for (int y = 2 * image.getHeight() / 3; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            if (auto c = image.getPixelAt (x, y); c.getRed() > 200 && c.getGreen() < 120 && c.getBlue() < 100)
+                ++redPixels;
+    EXPECT_GT (redPixels, 500);
 }

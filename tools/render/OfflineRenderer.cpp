@@ -38,7 +38,8 @@ OfflineRenderer::OfflineRenderer (TamberAudioProcessor& p, Settings s)
 }
 
 OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource& input, int numChannels,
-                                                  double sampleRate, const Consumer& consume, const Progress& progress)
+                                                  double sampleRate, const Consumer& consume, const Progress& progress,
+                                                  const Observer& observe)
 {
     const int blockSize = std::max (1, settings.blockSize);
     std::optional<FixedTempoPlayHead> playHead;
@@ -72,12 +73,15 @@ OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource&
         block.clear();
 
         const int fromInput = (int) juce::jlimit<juce::int64> (0, n, inputLength - consumed);
+        float inputPeak = 0.0f;
         if (fromInput > 0)
         {
             juce::AudioSourceChannelInfo info (&block, 0, fromInput);
             input.getNextAudioBlock (info);
-            summary.inputPeak = std::max (summary.inputPeak, block.getMagnitude (0, fromInput));
+            inputPeak = block.getMagnitude (0, fromInput);
+            summary.inputPeak = std::max (summary.inputPeak, inputPeak);
         }
+        const double inputSeconds = (double) consumed / sampleRate;
         consumed += n;
 
         const double started = juce::Time::getMillisecondCounterHiRes();
@@ -87,21 +91,27 @@ OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource&
             processor.processBlock (block, midi);
         processingSeconds += (juce::Time::getMillisecondCounterHiRes() - started) * 0.001;
 
-        summary.largestGainReductionDb = std::max ({ summary.largestGainReductionDb,
-                                                     processor.meterGainReductionLeftDb.load(),
-                                                     processor.meterGainReductionRightDb.load() });
+        const float reductionDb = std::max (processor.meterGainReductionLeftDb.load(),
+                                            processor.meterGainReductionRightDb.load());
+        summary.largestGainReductionDb = std::max (summary.largestGainReductionDb, reductionDb);
 
         // Drop the first `skip` samples of the stream: the latency the host would compensate.
         const int offset = (int) juce::jlimit<juce::int64> (0, n, skip - (consumed - n));
-        const int keep = (int) std::min<juce::int64> (n - offset, outputLength - produced);
+        const int keep = (int) std::max<juce::int64> (0, std::min<juce::int64> (n - offset, outputLength - produced));
+        const double outputSeconds = (double) produced / sampleRate;
+        float outputPeak = 0.0f;
         if (keep > 0)
         {
             juce::AudioBuffer<float> kept (block.getArrayOfWritePointers(), numChannels, offset, keep);
-            summary.outputPeak = std::max (summary.outputPeak, kept.getMagnitude (0, keep));
+            outputPeak = kept.getMagnitude (0, keep);
+            summary.outputPeak = std::max (summary.outputPeak, outputPeak);
             truePeak.process (kept, keep);
             consume (kept, keep);
             produced += keep;
         }
+
+        if (observe)
+            observe ({ inputSeconds, inputPeak, reductionDb, outputSeconds, outputPeak, keep });
 
         if (progress && outputLength > 0)
             progress ((double) produced / (double) outputLength);

@@ -32,15 +32,27 @@ public:
         double processingSeconds = 0.0;
     };
 
+    // One processed host block: where its input and its latency-aligned output sit in the file.
+    struct BlockReport
+    {
+        double inputSeconds;
+        float inputPeak;
+        float gainReductionDb; // the larger of the two published meter values
+        double outputSeconds;
+        float outputPeak;
+        int outputSamples;     // 0 while the latency is still being skipped
+    };
+
     using Consumer = std::function<void (const juce::AudioBuffer<float>& block, int numSamples)>;
     using Progress = std::function<void (double fraction)>;
+    using Observer = std::function<void (const BlockReport& report)>;
 
     OfflineRenderer (TamberAudioProcessor& processor, Settings settings);
 
     // Reads every sample of input, processes it, and hands the output to consume in order. The
     // output has as many samples as the input unless the latency is kept.
     Summary render (juce::PositionableAudioSource& input, int numChannels, double sampleRate,
-                    const Consumer& consume, const Progress& progress = {});
+                    const Consumer& consume, const Progress& progress = {}, const Observer& observe = {});
 
 private:
     TamberAudioProcessor& processor;

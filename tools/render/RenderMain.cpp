@@ -2,6 +2,7 @@
 #include "OfflineRenderer.h"
 #include "PluginProcessor.h"
 #include "RenderOptions.h"
+#include "RenderPlot.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_events/juce_events.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
 namespace
@@ -152,6 +154,14 @@ int run (const RenderOptions& options)
     if (output.isDirectory())
         throw RenderError { "cannot write " + output.getFullPathName() + ": it is a folder" };
 
+    std::optional<juce::File> plotFile;
+    if (options.plotPath.isNotEmpty())
+    {
+        plotFile = juce::File::getCurrentWorkingDirectory().getChildFile (options.plotPath);
+        if (! plotFile->getParentDirectory().isDirectory())
+            throw RenderError { "cannot write the plot " + plotFile->getFullPathName() + ": the folder is missing" };
+    }
+
     // Written to a temporary file beside the output and moved into place at the end, so a failed
     // render never leaves half a file or destroys an existing one.
     juce::TemporaryFile temporary (output);
@@ -175,16 +185,27 @@ int run (const RenderOptions& options)
 
     bool writeFailed = false;
     ProgressBar progressBar;
+    RenderPlot plot;
     OfflineRenderer renderer (processor, settings);
     const auto summary = renderer.render (
         *source, numChannels, sampleRate,
         [&] (const juce::AudioBuffer<float>& block, int numSamples)
         { writeFailed = writeFailed || ! writer->writeFromAudioSampleBuffer (block, 0, numSamples); },
-        [&] (double fraction) { progressBar.show (fraction); });
+        [&] (double fraction) { progressBar.show (fraction); },
+        [&] (const OfflineRenderer::BlockReport& report)
+        {
+            plot.addInputBlock (report.inputSeconds, report.inputPeak);
+            plot.addGainReduction (report.inputSeconds, report.gainReductionDb);
+            if (report.outputSamples > 0)
+                plot.addOutputBlock (report.outputSeconds, report.outputPeak);
+        });
 
     writer.reset();
     if (writeFailed || ! temporary.overwriteTargetFileWithTemporary())
         throw RenderError { "writing " + output.getFullPathName() + " failed (disk full?)" };
+
+    if (plotFile && ! plot.writePng (*plotFile, summary.audioSeconds))
+        throw RenderError { "cannot write the plot " + plotFile->getFullPathName() };
 
     printSummary (summary, sampleRate, inputName, output);
     return 0;

@@ -38,6 +38,7 @@ juce::String RenderOptions::usage()
            "  --bypass               render through the host-bypass path\n"
            "  --bpm N                tempo reported to the plug-in (default: no tempo, 120 BPM assumed)\n"
            "  --keep-latency         keep the plug-in latency instead of aligning output with input\n"
+           "  --plot FILE.png        draw the input, the output and the gain reduction over time\n"
            "  -h, --help             show this help\n"
            "\n"
            "Parameter ids: detector sync wide threshold attack release ratio mix makeup harm\n"
@@ -66,6 +67,13 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
             if (! value || value->isEmpty())
                 return "missing file name after " + argument;
             options.outputPath = *value;
+        }
+        else if (argument == "--plot")
+        {
+            const auto value = nextValue();
+            if (! value || value->isEmpty())
+                return "missing file name after --plot";
+            options.plotPath = *value;
         }
         else if (argument == "--format")
         {

@@ -13,6 +13,7 @@ struct RenderOptions
 
     juce::String inputPath;   // empty: the built-in demo
     juce::String outputPath;
+    juce::String plotPath;    // empty: no plot
     Format format = Format::int24;
     int blockSize = 512;
     bool keepLatency = false;
