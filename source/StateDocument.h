@@ -21,6 +21,6 @@ std::unique_ptr<juce::XmlElement> parseText (const char* text, size_t numBytes);
 // Prepares a state tree for AudioProcessorValueTreeState::replaceState so that every parameter
 // ends up with a defined, finite value: the first child carrying a parameter's id decides it, later
 // ones are removed; a value that is missing or not a finite number becomes the default; a
-// parameter without a child gets one holding its default.
+// parameter without a child gets one holding its default, so the next save writes every value.
 void resolveParameters (juce::ValueTree& state, const juce::Array<juce::AudioProcessorParameter*>& parameters);
 } // namespace StateDocument
