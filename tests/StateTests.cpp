@@ -77,7 +77,7 @@ private:
 void restoreOnHostThread (TamberAudioProcessor& processor, const juce::MemoryBlock& blob)
 {
     HostStateThread thread (processor, blob);
-    thread.startThread();
+    ASSERT_TRUE (thread.startThread());
     thread.waitForThreadToExit (-1);
 }
 
