@@ -235,6 +235,7 @@ TEST_P (RejectedBlob, LeavesTheInstanceAsItWas)
     EXPECT_EQ (save (processor), blobBefore);
 }
 
+// Every row but the malformed ones would set threshold to -20 if it were read.
 const std::string validChildren = param ("threshold", "-20");
 
 INSTANTIATE_TEST_SUITE_P (
