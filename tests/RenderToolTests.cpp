@@ -1,8 +1,13 @@
+#include "OfflineRenderer.h"
 #include "ProcessorHarness.h"
+#include "TollovanePresetData.h"
+#include "presets/TollovaneFactoryPresets.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace
 {
@@ -55,6 +60,34 @@ ReadResult readWav (const juce::File& file)
     return result;
 }
 
+// Exact equality: the tool and the test run the same code on the same samples.
+bool sameAudio (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
+{
+    if (a.getNumChannels() != b.getNumChannels() || a.getNumSamples() != b.getNumSamples())
+        return false;
+    for (int ch = 0; ch < a.getNumChannels(); ++ch)
+        if (std::memcmp (a.getReadPointer (ch), b.getReadPointer (ch), sizeof (float) * (size_t) a.getNumSamples()) != 0)
+            return false;
+    return true;
+}
+
+juce::AudioBuffer<float> renderInProcess (TamberAudioProcessor& processor, const juce::AudioBuffer<float>& input,
+                                          double sampleRate)
+{
+    juce::MemoryAudioSource source (const_cast<juce::AudioBuffer<float>&> (input), false);
+    juce::AudioBuffer<float> rendered (input.getNumChannels(), input.getNumSamples());
+    int written = 0;
+    OfflineRenderer renderer (processor, {});
+    renderer.render (source, input.getNumChannels(), sampleRate,
+                     [&] (const juce::AudioBuffer<float>& block, int numSamples)
+                     {
+                         for (int ch = 0; ch < rendered.getNumChannels(); ++ch)
+                             rendered.copyFrom (ch, written, block, ch, 0, numSamples);
+                         written += numSamples;
+                     });
+    return rendered;
+}
+
 class RenderTool : public testing::Test
 {
 protected:
@@ -79,6 +112,8 @@ protected:
 TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
 {
     folder.getChildFile ("notes.wav").replaceWithText ("these are not samples");
+    folder.getChildFile ("notes.tollovane").replaceWithText ("threshold = -20");
+    folder.getChildFile ("foreign.tollovane").replaceWithText ("<?xml version=\"1.0\"?>\n<STATE/>\n");
     writeWav (folder.getChildFile ("surround.wav"), juce::AudioBuffer<float> (3, 100), 48000.0);
 
     const struct
@@ -99,6 +134,12 @@ TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
         { { "in.wav", "-o", "out.wav", "--block", "0" }, "--block takes" },
         { { "in.wav", "-o", "out.wav", "--frobnicate" }, "unknown option --frobnicate" },
         { { "in.wav", "-o", "out.wav", "--plot", "no-such-folder/plot.png" }, "the folder is missing" },
+        { { "in.wav", "-o", "out.wav", "--preset", "No Such Preset" }, "unknown preset \"No Such Preset\"" },
+        { { "in.wav", "-o", "out.wav", "--preset", "Drum Bus Para " }, "unknown preset \"Drum Bus Para \"" },
+        { { "in.wav", "-o", "out.wav", "--preset", "missing.tollovane" }, "preset file not found" },
+        { { "in.wav", "-o", "out.wav", "--preset", "notes.tollovane" }, "not a Tollovane preset" },
+        { { "in.wav", "-o", "out.wav", "--preset", "foreign.tollovane" }, "not a Tollovane preset" },
+        { { "in.wav", "-o", "out.wav", "--preset" }, "--preset takes" },
     };
 
     folder.getChildFile ("sub").createDirectory();
@@ -108,9 +149,10 @@ TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
     {
         juce::StringArray arguments;
         for (const auto& argument : c.arguments)
-            arguments.add (argument.startsWith ("-") || argument.contains ("=") || argument.containsOnly ("0123456789")
-                               ? argument
-                               : folder.getChildFile (argument).getFullPathName());
+        {
+            const bool isFileName = argument.containsChar ('.') && ! argument.startsWith ("-") && ! argument.contains ("=");
+            arguments.add (isFileName ? folder.getChildFile (argument).getFullPathName() : argument);
+        }
 
         const auto result = runRenderer (arguments);
         EXPECT_NE (result.exitCode, 0) << c.arguments.joinIntoString (" ");
@@ -207,4 +249,41 @@ TEST_F (RenderTool, DrawsWhatTheCompressorDid)
             if (auto c = image.getPixelAt (x, y); c.getRed() > 200 && c.getGreen() < 120 && c.getBlue() < 100)
                 ++redPixels;
     EXPECT_GT (redPixels, 500);
+}
+
+TEST_F (RenderTool, StartsFromAPresetAndAppliesTheSettingsAfterIt)
+{
+    TamberAudioProcessor reference;
+    ASSERT_TRUE (reference.applyState (TollovaneFactoryPresets::loadState (2)));
+    ProcessorHarness::setParameter (reference, "mix", 50.0f);
+    const auto expected = renderInProcess (reference, programme, 44100.0);
+
+    // A factory preset by name, matched without regard to case.
+    const auto byName = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--preset", "guitar clamp",
+                                       "--set", "mix=50", "--format", "float32" });
+    ASSERT_EQ (byName.exitCode, 0) << byName.output;
+    EXPECT_TRUE (sameAudio (readWav (output).buffer, expected));
+
+    // The same settings from a user preset file.
+    int size = 0;
+    const auto* data = TollovanePresetData::getNamedResource ("Guitar_Clamp_tollovane", size);
+    ASSERT_NE (data, nullptr);
+    const auto presetFile = folder.getChildFile ("My Clamp.tollovane");
+    ASSERT_TRUE (presetFile.replaceWithData (data, (size_t) size));
+
+    const auto byFile = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--preset",
+                                       presetFile.getFullPathName(), "--set", "mix=50", "--format", "float32" });
+    ASSERT_EQ (byFile.exitCode, 0) << byFile.output;
+    EXPECT_TRUE (sameAudio (readWav (output).buffer, expected));
+}
+
+TEST_F (RenderTool, ListsTheFactoryPresets)
+{
+    const auto result = runRenderer ({ "--list-presets" });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    juce::StringArray expected;
+    for (const auto* name : TollovaneFactoryPresets::names)
+        expected.add (name);
+    EXPECT_EQ (juce::StringArray::fromLines (result.output.trimEnd()), expected);
 }

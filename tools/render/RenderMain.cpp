@@ -3,6 +3,8 @@
 #include "PluginProcessor.h"
 #include "RenderOptions.h"
 #include "RenderPlot.h"
+#include "StateDocument.h"
+#include "presets/TollovaneFactoryPresets.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_events/juce_events.h>
@@ -30,6 +32,39 @@ float decibels (float gain)
 juce::String formatDb (float gain, const char* unit)
 {
     return gain > 0.0f ? juce::String (decibels (gain), 2) + " " + unit : juce::String ("-inf ") + unit;
+}
+
+juce::ValueTree readPresetFile (const juce::File& file)
+{
+    if (! file.existsAsFile())
+        throw RenderError { "preset file not found: " + file.getFullPathName() };
+
+    const auto xml = StateDocument::parseFile (file);
+    if (xml == nullptr)
+        throw RenderError { "cannot read " + file.getFullPathName() + ": not a Tollovane preset" };
+
+    return juce::ValueTree::fromXml (*xml);
+}
+
+// A name ending in ".tollovane" is a preset file; anything else names a factory preset, matched
+// as the editor matches it.
+juce::ValueTree loadPreset (const juce::String& preset)
+{
+    if (preset.endsWithIgnoreCase (".tollovane"))
+        return readPresetFile (juce::File::getCurrentWorkingDirectory().getChildFile (preset));
+
+    const auto index = TollovaneFactoryPresets::findByName (preset);
+    if (index < 0)
+        throw RenderError { "unknown preset \"" + preset + "\" (--list-presets shows the factory presets; "
+                            "a preset file must end in .tollovane)" };
+
+    return TollovaneFactoryPresets::loadState (index);
+}
+
+void applyPreset (TamberAudioProcessor& processor, const juce::String& preset)
+{
+    if (preset.isNotEmpty() && ! processor.applyState (loadPreset (preset)))
+        throw RenderError { "cannot use " + preset + ": not a Tollovane preset" };
 }
 
 void applyParameters (TamberAudioProcessor& processor, const RenderOptions& options)
@@ -103,12 +138,14 @@ private:
 };
 
 void printSummary (const OfflineRenderer::Summary& summary, double sampleRate, const juce::String& inputName,
-                   const juce::File& output)
+                   const juce::File& output, const juce::String& preset)
 {
     const double realTimeFactor = summary.processingSeconds > 0.0 ? summary.audioSeconds / summary.processingSeconds : 0.0;
     std::cout << "input:               " << inputName << "\n"
-              << "output:              " << output.getFullPathName() << "\n"
-              << "length:              " << juce::String (summary.audioSeconds, 2) << " s at "
+              << "output:              " << output.getFullPathName() << "\n";
+    if (preset.isNotEmpty())
+        std::cout << "preset:              " << preset << "\n";
+    std::cout << "length:              " << juce::String (summary.audioSeconds, 2) << " s at "
               << juce::String (sampleRate, 0) << " Hz\n"
               << "input peak:          " << formatDb (summary.inputPeak, "dBFS") << "\n"
               << "output peak:         " << formatDb (summary.outputPeak, "dBFS") << "\n"
@@ -149,6 +186,7 @@ int run (const RenderOptions& options)
     }
 
     TamberAudioProcessor processor;
+    applyPreset (processor, options.preset);
     applyParameters (processor, options);
 
     if (output.isDirectory())
@@ -207,7 +245,7 @@ int run (const RenderOptions& options)
     if (plotFile && ! plot.writePng (*plotFile, summary.audioSeconds))
         throw RenderError { "cannot write the plot " + plotFile->getFullPathName() };
 
-    printSummary (summary, sampleRate, inputName, output);
+    printSummary (summary, sampleRate, inputName, output, options.preset);
     return 0;
 }
 } // namespace
@@ -230,6 +268,13 @@ int main (int argc, char* argv[])
     if (options.showHelp)
     {
         std::cout << RenderOptions::usage();
+        return 0;
+    }
+
+    if (options.listPresets)
+    {
+        for (const auto* name : TollovaneFactoryPresets::names)
+            std::cout << name << "\n";
         return 0;
     }
 

@@ -33,6 +33,9 @@ juce::String RenderOptions::usage()
            "  -o, --output FILE      the WAV file to write (never the input file)\n"
            "  --format int24|float32 output sample format (default int24)\n"
            "  --block N              host block size in samples, 1 to 65536 (default 512)\n"
+           "  --preset NAME|FILE     start from a factory preset (any case; see --list-presets) or from a\n"
+           "                         .tollovane preset file; --set options apply after it\n"
+           "  --list-presets         print the names of the factory presets\n"
            "  --set ID=VALUE         set a parameter in its own units, for example --set threshold=-20\n"
            "                         or --set ratio=10 (a choice takes its index); may be repeated\n"
            "  --bypass               render through the host-bypass path\n"
@@ -101,6 +104,17 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
                 return "--bpm takes a positive number";
             options.bpm = *tempo;
         }
+        else if (argument == "--preset")
+        {
+            const auto value = nextValue();
+            if (! value || value->isEmpty())
+                return "--preset takes a factory preset name or a .tollovane file";
+            options.preset = *value;
+        }
+        else if (argument == "--list-presets")
+        {
+            options.listPresets = true;
+        }
         else if (argument == "--set")
         {
             const auto value = nextValue();
@@ -135,7 +149,7 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
         }
     }
 
-    if (! options.showHelp && options.outputPath.isEmpty())
+    if (! options.showHelp && ! options.listPresets && options.outputPath.isEmpty())
         return "no output file given (-o OUTPUT)";
 
     return {};

@@ -19,6 +19,8 @@ struct RenderOptions
     bool keepLatency = false;
     bool bypass = false;
     bool showHelp = false;
+    bool listPresets = false;
+    juce::String preset; // a factory preset name or a .tollovane file; empty: none
     std::optional<double> bpm;
     std::vector<std::pair<juce::String, double>> parameterSettings; // id and value, in order
 
