@@ -62,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P (DrawScreen, ScreenBody,
 TEST (DrawScreen, EmptyTextPaintsOnlyTheBox)
 {
     const auto box = drawn (72, 24, [] (auto& g) { drawScreen (g, screenArea, {}, nullptr, 1.0f, false); });
-    const auto withText = drawn (72, 24, [] (auto& g) { drawScreen (g, screenArea, "8.00 ms", nullptr, 1.0f, false); });
+    const auto typeface = loadEmbeddedTypeface (BinaryData::RopaSansRegular_ttf, BinaryData::RopaSansRegular_ttfSize);
+    const auto withText = drawn (72, 24, [&] (auto& g) { drawScreen (g, screenArea, "8.00 ms", typeface, 1.0f, false); });
 
     // Inside the outline and below the shadow line, the body is one flat colour.
     const auto body = box.getPixelAt (36, 12);

@@ -23,6 +23,8 @@ struct KnobDesign
     float fluteDepth;    // how far the grooves cut into the rim, pixels
     juce::Colour skirtColour;
     juce::Colour capColour;
+    juce::Colour capSheen;     // what the brushing reflects of the key light
+    juce::Colour bevelColour;  // the polished chamfer
     float capBrushContrast;
     juce::Colour pointerColour;
     float pointerInner;  // pointer line from this radius...
@@ -33,13 +35,13 @@ struct KnobDesign
 
 const KnobDesign largeDesign {
     29.0f, 19.5f, 2.0f, 36, 1.1f,
-    juce::Colour (0xff1b1c20), juce::Colour (0xff8f9399), 0.11f,
+    juce::Colour (0xff1b1c20), juce::Colour (0xff34373c), juce::Colour (0xff9a9ea6), juce::Colour (0xffb9bdc4), 0.12f,
     ArtPalette::cream, 6.0f, 18.0f, 2.4f, 11
 };
 
 const KnobDesign smallDesign {
     27.0f, 20.5f, 1.6f, 24, 1.4f,
-    juce::Colour (0xff17181b), juce::Colour (0xffb4b7bc), 0.09f,
+    juce::Colour (0xff17181b), juce::Colour (0xff2e3035), juce::Colour (0xff8d9198), juce::Colour (0xffb0b4bb), 0.1f,
     ArtPalette::amber, 4.0f, 26.0f, 2.6f, 23
 };
 
@@ -149,8 +151,8 @@ private:
             const float th = ringTangent.dot (half);
             return strength * std::pow (std::max (0.0f, 1.0f - th * th), 28.0f);
         };
-        const float sheen = brushedHighlight (keyHalf, 0.85f) + brushedHighlight (fillHalf, 0.3f);
-        colour = colour.plus (Rgba::from (design.capColour).scaled (sheen));
+        const float sheen = brushedHighlight (keyHalf, 0.75f) + brushedHighlight (fillHalf, 0.25f);
+        colour = colour.plus (Rgba::from (design.capSheen).scaled (sheen));
 
         const float rings = 1.0f + design.capBrushContrast * Shading::valueNoise1 (r * 2.7f, design.seed)
                             + 0.5f * design.capBrushContrast * Shading::valueNoise1 (r * 11.0f, design.seed + 1);
@@ -166,7 +168,7 @@ private:
     {
         const float t = (r - design.capRadius) / design.bevelWidth;
         const Vec3 n = tilted (ux, uy, juce::degreesToRadians (38.0f + 14.0f * t));
-        auto colour = lit (design.capColour, n, 0.9f, 60.0f, 0.8f);
+        auto colour = lit (design.bevelColour, n, 0.9f, 60.0f, 0.8f);
         colour.a = 1.0f;
         return colour;
     }

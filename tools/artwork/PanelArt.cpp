@@ -16,6 +16,7 @@ namespace
 using ArtPalette::print;
 
 constexpr int headerHeight = 44;
+constexpr float meterLabelGap = 9.0f; // from the meter to its scale, past the well's rim
 const juce::Rectangle<float> namePlate { 444.0f, 192.0f, 456.0f, 94.0f };
 const juce::Point<float> panelScrews[] { { 22.0f, 66.0f }, { 22.0f, 278.0f }, { 1386.0f, 66.0f }, { 1386.0f, 278.0f } };
 // Engraved lines between the sections: input, dynamics, colour, output, metering.
@@ -33,21 +34,22 @@ struct KnobScale
     juce::Rectangle<int> bounds;
     bool small;
     int divisions;
+    bool stepped;      // every tick marks a position the knob clicks into
     bool centreDetent; // a bipolar control marks its centre in amber
 };
 
 const KnobScale knobScales[] {
-    { knobBounds[thresholdKnobSlot], false, 10, false },
-    { knobBounds[attackKnobSlot], false, 10, false },
-    { knobBounds[ratioKnobSlot], false, 10, false }, // 11 ratio steps
-    { knobBounds[releaseKnobSlot], false, 7, false }, // 8 release steps
-    { knobBounds[gainKnobSlot], false, 10, true },
-    { knobBounds[sidechainKnobSlot], false, 10, false },
-    { knobBounds[harmKnobSlot], false, 10, false },
-    { knobBounds[mixKnobSlot], false, 10, false },
-    { detectorBounds, true, 1, false },
-    { syncBounds, true, 1, false },
-    { wideBounds, true, 10, false },
+    { knobBounds[thresholdKnobSlot], false, 10, false, false },
+    { knobBounds[attackKnobSlot], false, 10, false, false },
+    { knobBounds[ratioKnobSlot], false, 10, true, false }, // 11 ratio steps
+    { knobBounds[releaseKnobSlot], false, 7, true, false }, // 8 release steps
+    { knobBounds[gainKnobSlot], false, 10, false, true },
+    { knobBounds[sidechainKnobSlot], false, 10, false, false },
+    { knobBounds[harmKnobSlot], false, 10, false, false },
+    { knobBounds[mixKnobSlot], false, 10, false, false },
+    { detectorBounds, true, 1, true, false },
+    { syncBounds, true, 1, true, false },
+    { wideBounds, true, 10, false, false },
 };
 
 float levelMeterY (const juce::Rectangle<int>& meter, float db)
@@ -82,7 +84,10 @@ void paintBrushedFace (juce::Image& image)
                                 + 0.025f * Shading::valueNoise2 ((float) x / 9.0f, (float) y * 1.9f, 4);
             const float edge = std::min ((float) x, width - 1.0f - (float) x) / width;
             const float vignette = 0.9f + 0.1f * Shading::smoothstep (0.0f, 0.18f, edge);
-            const float gain = (1.0f + grain) * vignette;
+            // The studio light falls from above the middle of the unit.
+            const float centre = 1.0f - std::abs ((float) x / width - 0.5f) * 2.0f;
+            const float light = header ? 1.0f : 1.0f + 0.16f * (1.0f - t) * (0.4f + 0.6f * centre);
+            const float gain = (1.0f + grain) * vignette * light;
             pixels.setPixelColour (x, y, juce::Colour::fromFloatRGBA (base.getFloatRed() * gain, base.getFloatGreen() * gain,
                                                                       base.getFloatBlue() * gain, 1.0f));
         }
@@ -204,7 +209,7 @@ void drawKnobScale (juce::Graphics& g, const KnobScale& scale)
         const float proportion = (float) i / (float) scale.divisions;
         const bool end = i == 0 || i == scale.divisions;
         const bool centreTick = 2 * i == scale.divisions;
-        const bool major = end || centreTick || scale.divisions < 10;
+        const bool major = end || centreTick || scale.stepped;
         const float outer = inner + (major ? 4.0f : 2.5f);
 
         g.setColour (centreTick && scale.centreDetent ? ArtPalette::amber.withAlpha (0.95f)
@@ -226,19 +231,14 @@ void drawScreenSeat (juce::Graphics& g, juce::Rectangle<int> knob)
 void drawLevelScale (juce::Graphics& g, const ArtFonts& fonts, const juce::Rectangle<int>& meter, bool labelsOnLeft)
 {
     const float marks[] { 6.0f, 0.0f, -6.0f, -12.0f, -18.0f, -24.0f, -36.0f, -48.0f, -60.0f };
-    const float tickX = labelsOnLeft ? (float) meter.getX() - 10.0f : (float) meter.getRight() + 7.0f;
+    constexpr float labelWidth = 25.0f;
+    const float labelX = labelsOnLeft ? (float) meter.getX() - meterLabelGap - labelWidth : (float) meter.getRight() + meterLabelGap;
 
     for (const float db : marks)
     {
-        const float y = levelMeterY (meter, db);
         const auto text = db > 0.0f ? "+" + juce::String ((int) db) : juce::String ((int) db);
-        const auto colour = db > 0.0f ? ArtPalette::amber.withAlpha (0.75f) : print.withAlpha (0.58f);
-        g.setColour (colour.withMultipliedAlpha (0.8f));
-        g.fillRect (tickX, y - 0.5f, 3.0f, 1.0f);
-
-        const auto area = labelsOnLeft ? juce::Rectangle<float> (tickX - 27.0f, y - 6.0f, 25.0f, 12.0f)
-                                       : juce::Rectangle<float> (tickX + 5.0f, y - 6.0f, 25.0f, 12.0f);
-        drawText (g, text, fonts.valueFont (11.0f, 0.02f), colour, area,
+        const auto colour = db > 0.0f ? ArtPalette::amber.withAlpha (0.8f) : print.withAlpha (0.6f);
+        drawText (g, text, fonts.valueFont (11.0f, 0.02f), colour, { labelX, levelMeterY (meter, db) - 6.0f, labelWidth, 12.0f },
                   labelsOnLeft ? juce::Justification::centredRight : juce::Justification::centredLeft);
     }
 }
@@ -246,16 +246,11 @@ void drawLevelScale (juce::Graphics& g, const ArtFonts& fonts, const juce::Recta
 void drawReductionScale (juce::Graphics& g, const ArtFonts& fonts, const juce::Rectangle<int>& meter)
 {
     const float marks[] { 0.0f, 3.0f, 5.0f, 8.0f, 12.0f, 18.0f, 24.0f };
-    const float tickX = (float) meter.getRight() + 7.0f;
 
     for (const float db : marks)
-    {
-        const float y = reductionMeterY (meter, db);
-        g.setColour (print.withAlpha (0.46f));
-        g.fillRect (tickX, y - 0.5f, 3.0f, 1.0f);
-        drawText (g, juce::String ((int) db), fonts.valueFont (11.0f, 0.02f), print.withAlpha (0.58f),
-                  { tickX + 5.0f, y - 6.0f, 22.0f, 12.0f }, juce::Justification::centredLeft);
-    }
+        drawText (g, juce::String ((int) db), fonts.valueFont (11.0f, 0.02f), print.withAlpha (0.6f),
+                  { (float) meter.getRight() + meterLabelGap, reductionMeterY (meter, db) - 6.0f, 22.0f, 12.0f },
+                  juce::Justification::centredLeft);
 }
 
 void drawMakerMark (juce::Graphics& g, const ArtFonts& fonts)
@@ -306,12 +301,18 @@ void drawNamePlate (juce::Graphics& g, const ArtFonts& fonts)
     g.setGradientFill (brass);
     g.fillPath (letters);
 
+    // The tagline between two amber rules that stop short of its first and last letters.
+    const juce::String taglineText ("STEREO DYNAMICS  &  HARMONIC COLOUR");
+    const auto taglineFont = fonts.labelFont (10.0f, 0.32f);
     const auto tagline = juce::Rectangle<float> (namePlate.getX(), namePlate.getY() + 62.0f, namePlate.getWidth(), 14.0f);
-    drawText (g, "STEREO DYNAMICS  &  HARMONIC COLOUR", fonts.labelFont (10.0f, 0.32f), print.withAlpha (0.6f), tagline,
-              juce::Justification::centred);
+    drawText (g, taglineText, taglineFont, print.withAlpha (0.6f), tagline, juce::Justification::centred);
+
+    const float halfText = taglineFont.getStringWidthFloat (taglineText) * 0.5f;
+    constexpr float ruleGap = 14.0f;
+    constexpr float ruleLength = 44.0f;
     g.setColour (ArtPalette::amber.withAlpha (0.45f));
-    g.fillRect (namePlate.getX() + 36.0f, tagline.getCentreY() - 0.5f, 62.0f, 1.0f);
-    g.fillRect (namePlate.getRight() - 98.0f, tagline.getCentreY() - 0.5f, 62.0f, 1.0f);
+    g.fillRect (tagline.getCentreX() - halfText - ruleGap - ruleLength, tagline.getCentreY() - 0.5f, ruleLength, 1.0f);
+    g.fillRect (tagline.getCentreX() + halfText + ruleGap, tagline.getCentreY() - 0.5f, ruleLength, 1.0f);
 }
 } // namespace
 
