@@ -127,6 +127,27 @@ TEST (MeterLayout, TwoChannelsDrawTwoBarsEachWithItsOwnLevel)
     EXPECT_TRUE (isLit (image, 26, 100));
 }
 
+// The meter holds two levels; a larger bar count must not read past them.
+TEST (MeterLayout, BarCountBeyondTheLevelsHeldDrawsTwoBars)
+{
+    auto meter = makeMeter (TamberMeter::level);
+    meter->setLevels (-60.0f, 6.0f);
+    const auto twoBars = snapshot (*meter);
+
+    meter->barCount = 3;
+    const auto image = snapshot (*meter);
+    for (int x = 0; x < meter->getWidth(); ++x)
+        EXPECT_EQ (image.getPixelAt (x, 100), twoBars.getPixelAt (x, 100)) << "x " << x;
+}
+
+TEST (MeterLayout, BarCountBelowOneDrawsNothing)
+{
+    auto meter = makeMeter (TamberMeter::level);
+    meter->barCount = 0;
+    meter->setLevels (6.0f, 6.0f);
+    EXPECT_EQ (maxAlpha (snapshot (*meter), meter->getLocalBounds()), 0);
+}
+
 TEST (MeterLayout, MissingColumnPictureLeavesTheDarkBoxes)
 {
     auto meter = makeMeter (TamberMeter::level);

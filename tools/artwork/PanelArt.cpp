@@ -307,7 +307,9 @@ void drawNamePlate (juce::Graphics& g, const ArtFonts& fonts)
     const auto tagline = juce::Rectangle<float> (namePlate.getX(), namePlate.getY() + 62.0f, namePlate.getWidth(), 14.0f);
     drawText (g, taglineText, taglineFont, print.withAlpha (0.6f), tagline, juce::Justification::centred);
 
-    const float halfText = taglineFont.getStringWidthFloat (taglineText) * 0.5f;
+    juce::GlyphArrangement taglineGlyphs;
+    taglineGlyphs.addLineOfText (taglineFont, taglineText, 0.0f, 0.0f);
+    const float halfText = taglineGlyphs.getBoundingBox (0, -1, true).getWidth() * 0.5f;
     constexpr float ruleGap = 14.0f;
     constexpr float ruleLength = 44.0f;
     g.setColour (ArtPalette::amber.withAlpha (0.45f));
