@@ -3,6 +3,8 @@
 #include "ArtPalette.h"
 #include "Shading.h"
 
+#include <cmath>
+
 namespace WidgetArt
 {
 namespace
@@ -58,10 +60,10 @@ juce::Image renderColumn (int height, std::initializer_list<ColourRun> runsFromT
 
 constexpr int switchWidth = 90;
 constexpr int switchHeight = 106;
-const juce::Rectangle<float> plateArea { 12.5f, 25.5f, 65.0f, 76.0f };
+const juce::Rectangle<float> plateArea { 10.5f, 24.5f, 69.0f, 78.0f };
 const juce::Point<float> pivot { 42.0f, 63.5f };
-constexpr float leverLength = 23.0f;
-const juce::Point<float> ledCentre { 64.5f, 63.5f };
+constexpr float leverLength = 24.0f;
+const juce::Point<float> ledCentre { 65.5f, 63.5f };
 constexpr float ledRadius = 4.2f;
 
 void drawPlate (juce::Graphics& g)
@@ -103,6 +105,15 @@ void drawBushing (juce::Graphics& g)
     g.setGradientFill (chrome);
     g.fillEllipse (ring);
 
+    // The ring's knurled rim.
+    for (int i = 0; i < 40; ++i)
+    {
+        const float angle = juce::MathConstants<float>::twoPi * (float) i / 40.0f;
+        const auto direction = juce::Point<float> (std::sin (angle), -std::cos (angle));
+        g.setColour (juce::Colours::black.withAlpha (0.28f));
+        g.drawLine ({ pivot + direction * 9.2f, pivot + direction * 11.0f }, 0.7f);
+    }
+
     const auto bushing = juce::Rectangle<float> (13.0f, 13.0f).withCentre (pivot);
     g.setGradientFill (juce::ColourGradient (juce::Colour (0xff050506), bushing.getX(), bushing.getY(),
                                              juce::Colour (0xff3a3c41), bushing.getRight(), bushing.getBottom(), false));
@@ -128,11 +139,16 @@ void drawLever (juce::Graphics& g, bool down)
 
     Shading::drawSoftShadow (g, bat, juce::Colours::black.withAlpha (0.75f), 3, { 3, down ? 4 : 2 }, false);
 
-    juce::ColourGradient cylinder (juce::Colour (0xff3a3d42), pivot.x - 4.5f, 0.0f, juce::Colour (0xff1d1f23), pivot.x + 4.5f, 0.0f, false);
-    cylinder.addColour (0.28, juce::Colour (0xfff4f5f7));
-    cylinder.addColour (0.55, juce::Colour (0xff8d9197));
+    // Across the bat: a dark rim, a sharp highlight left of centre, falling off into shade.
+    juce::ColourGradient cylinder (juce::Colour (0xff2a2c30), pivot.x - 3.8f, 0.0f, juce::Colour (0xff17181b), pivot.x + 3.8f, 0.0f, false);
+    cylinder.addColour (0.22, juce::Colour (0xffb9bdc3));
+    cylinder.addColour (0.34, juce::Colour (0xfffafbfc));
+    cylinder.addColour (0.5, juce::Colour (0xff9a9ea5));
+    cylinder.addColour (0.78, juce::Colour (0xff45484e));
     g.setGradientFill (cylinder);
     g.fillPath (bat);
+    g.setColour (juce::Colours::black.withAlpha (0.45f));
+    g.strokePath (bat, juce::PathStrokeType (0.6f));
 
     // The ball catches the key light on its upper left.
     juce::ColourGradient sphere (juce::Colours::white, ball.getX() + 3.0f, ball.getY() + 2.6f,
