@@ -16,6 +16,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # checking the installed LV2 bundle
     lilv-utils
+    # the host tests: an offline LV2 host, a real DAW, real test material and independent meters
+    liblilv-dev libsndfile1-dev lv2-dev ardour
+    hydrogen-drumkits fluidsynth fluid-soundfont-gm sox ffmpeg
+    python3 python3-numpy python3-soundfile
 )
 
 sudo_if_needed() {
