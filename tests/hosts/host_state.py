@@ -111,7 +111,7 @@ def main():
     failures = [f for f in check_state(saved, "first save") if "tollovanePreset" not in f]
     write(session, with_identity(saved))
 
-    hostlib.run(["ardour7-lua", os.path.join(hostlib.HERE, "ardour_reopen.lua")], env)
+    hostlib.run_ardour(["ardour7-lua", os.path.join(hostlib.HERE, "ardour_reopen.lua")], env)
     failures += check_state(read(session), "saved again after reopening")
 
     # The reopened session plays with the restored settings.
