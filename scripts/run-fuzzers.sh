@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang under AddressSanitizer and UndefinedBehaviorSanitizer in
+# ./build-fuzz and runs each for the given number of seconds (default 60) on its seed corpus.
+# New inputs go to build-fuzz/corpus/<target>; a crash stops with its input saved as
+# build-fuzz/crash-<target>-*, to be added to fuzz/regressions/<target>/.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+seconds="${1:-60}"
+build_dir="${TOLLOVANE_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+
+"$root/scripts/install-dependencies.sh"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTOLLOVANE_BUILD_FUZZERS=ON -DTOLLOVANE_SANITIZE=address,undefined \
+    -DTOLLOVANE_BUILD_TESTS=OFF -DTOLLOVANE_BUILD_BENCHMARKS=OFF
+cmake --build "$build_dir" --parallel "$(nproc)" --target fuzz_state fuzz_preset_file fuzz_resources
+
+for target in fuzz_state fuzz_preset_file fuzz_resources; do
+    corpus="$build_dir/corpus/$target"
+    mkdir -p "$corpus"
+    regressions=()
+    [ -d "$root/fuzz/regressions/$target" ] && regressions=("$root/fuzz/regressions/$target")
+    echo "== $target for $seconds s"
+    "$build_dir/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=4096 \
+        -artifact_prefix="$build_dir/crash-$target-" -print_final_stats=1 \
+        "$corpus" "$root/fuzz/corpus/$target" "${regressions[@]}"
+done
