@@ -140,6 +140,11 @@ TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
         { { "in.wav", "-o", "out.wav", "--preset", "notes.tollovane" }, "not a Tollovane preset" },
         { { "in.wav", "-o", "out.wav", "--preset", "foreign.tollovane" }, "not a Tollovane preset" },
         { { "in.wav", "-o", "out.wav", "--preset" }, "--preset takes" },
+        { { "in.wav", "-o", "out.wav", "--automate", "ratio=3" }, "--automate takes ID=FROM:TO" },
+        { { "in.wav", "-o", "out.wav", "--automate", "ratio=0:11" }, "ratio must be between 0 and 10" },
+        { { "in.wav", "-o", "out.wav", "--automate", "volume=0:1" }, "unknown parameter id \"volume\"" },
+        { { "in.wav", "--discard", "-o", "out.wav" }, "--discard writes nothing" },
+        { { "in.wav", "-o", "out.wav", "--demo-seconds", "5" }, "not of an input file" },
     };
 
     folder.getChildFile ("sub").createDirectory();
@@ -286,4 +291,40 @@ TEST_F (RenderTool, ListsTheFactoryPresets)
     for (const auto* name : TollovaneFactoryPresets::names)
         expected.add (name);
     EXPECT_EQ (juce::StringArray::fromLines (result.output.trimEnd()), expected);
+}
+
+TEST_F (RenderTool, AutomationMovesAParameterAcrossTheRender)
+{
+    auto render = [&] (const juce::StringArray& extra)
+    {
+        juce::StringArray arguments { input.getFullPathName(), "-o", output.getFullPathName(), "--format", "float32" };
+        arguments.addArray (extra);
+        const auto result = runRenderer (arguments);
+        EXPECT_EQ (result.exitCode, 0) << result.output;
+        return readWav (output).buffer;
+    };
+
+    // A ramp that stays put is the setting itself; one that moves ends up somewhere between.
+    const auto fixedLow = render ({ "--set", "threshold=-36" });
+    const auto fixedHigh = render ({ "--set", "threshold=0" });
+    const auto flatRamp = render ({ "--automate", "threshold=-36:-36" });
+    const auto moving = render ({ "--automate", "threshold=0:-36" });
+
+    for (int i = 0; i < fixedLow.getNumSamples(); ++i)
+        ASSERT_EQ (flatRamp.getSample (0, i), fixedLow.getSample (0, i)) << "sample " << i;
+
+    const int lastQuarter = 3 * fixedLow.getNumSamples() / 4;
+    const float low = fixedLow.getRMSLevel (0, lastQuarter, fixedLow.getNumSamples() - lastQuarter);
+    const float high = fixedHigh.getRMSLevel (0, lastQuarter, fixedHigh.getNumSamples() - lastQuarter);
+    const float moved = moving.getRMSLevel (0, lastQuarter, moving.getNumSamples() - lastQuarter);
+    EXPECT_LT (std::abs (moved - low), std::abs (moved - high)); // near its end value by then
+}
+
+TEST_F (RenderTool, DiscardMeasuresWithoutWriting)
+{
+    const auto result = runRenderer ({ "--discard", "--demo-seconds", "3" });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+    EXPECT_TRUE (result.output.contains ("length:              3.00 s"));
+    EXPECT_TRUE (result.output.contains ("peak memory:"));
+    EXPECT_FALSE (output.exists());
 }

@@ -37,6 +37,13 @@ OfflineRenderer::OfflineRenderer (TamberAudioProcessor& p, Settings s)
 {
 }
 
+void OfflineRenderer::moveRamps (double proportion)
+{
+    for (const auto& ramp : settings.ramps)
+        ramp.parameter->setValueNotifyingHost (
+            ramp.parameter->convertTo0to1 (ramp.from + (ramp.to - ramp.from) * (float) proportion));
+}
+
 OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource& input, int numChannels,
                                                   double sampleRate, const Consumer& consume, const Progress& progress,
                                                   const Observer& observe)
@@ -47,6 +54,7 @@ OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource&
         playHead.emplace (*settings.bpm);
     processor.setPlayHead (playHead ? &*playHead : nullptr);
 
+    moveRamps (0.0); // automation starts where it starts, as in a host that begins playback
     configureBuses (processor, numChannels);
     processor.setRateAndBufferSizeDetails (sampleRate, blockSize);
     processor.prepareToPlay (sampleRate, blockSize);
@@ -83,6 +91,8 @@ OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource&
         }
         const double inputSeconds = (double) consumed / sampleRate;
         consumed += n;
+
+        moveRamps (inputLength > 0 ? std::min (1.0, (double) (consumed - n) / (double) inputLength) : 0.0);
 
         const double started = juce::Time::getMillisecondCounterHiRes();
         if (settings.bypass)

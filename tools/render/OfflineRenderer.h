@@ -1,9 +1,10 @@
 #pragma once
 
-#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_audio_processors/juce_audio_processors.h>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class TamberAudioProcessor;
 
@@ -18,6 +19,15 @@ public:
         bool keepLatency = false;          // false: trim the latency and flush the tail
         bool bypass = false;               // render through the host-bypass path
         std::optional<double> bpm;         // tempo reported by the play head; none: no play head
+
+        // Parameters moved linearly from `from` to `to` over the input, set before every host
+        // block as a host's automation would.
+        struct Ramp
+        {
+            juce::RangedAudioParameter* parameter;
+            float from, to;
+        };
+        std::vector<Ramp> ramps;
     };
 
     struct Summary
@@ -55,6 +65,8 @@ public:
                     const Consumer& consume, const Progress& progress = {}, const Observer& observe = {});
 
 private:
+    void moveRamps (double proportion);
+
     TamberAudioProcessor& processor;
     Settings settings;
 };

@@ -42,6 +42,10 @@ juce::String RenderOptions::usage()
            "  --bpm N                tempo reported to the plug-in (default: no tempo, 120 BPM assumed)\n"
            "  --keep-latency         keep the plug-in latency instead of aligning output with input\n"
            "  --plot FILE.png        draw the input, the output and the gain reduction over time\n"
+           "  --automate ID=FROM:TO  move a parameter linearly from FROM to TO over the render, block by\n"
+           "                         block as a host automates it; may be repeated\n"
+           "  --demo-seconds N       make the built-in demo N seconds long (it repeats)\n"
+           "  --discard              render and print the summary, write no file\n"
            "  -h, --help             show this help\n"
            "\n"
            "Parameter ids: detector sync wide threshold attack release ratio mix makeup harm\n"
@@ -127,6 +131,32 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
                 return "the value of " + id + " is not a number: \"" + text + "\"";
             options.parameterSettings.emplace_back (id, *number);
         }
+        else if (argument == "--automate")
+        {
+            const auto value = nextValue();
+            const auto usage = juce::String ("--automate takes ID=FROM:TO, for example --automate ratio=0:10");
+            if (! value || ! value->contains ("=") || ! value->contains (":"))
+                return usage;
+            const auto id = value->upToFirstOccurrenceOf ("=", false, false).trim();
+            const auto range = value->fromFirstOccurrenceOf ("=", false, false);
+            const auto from = parseNumber (range.upToFirstOccurrenceOf (":", false, false));
+            const auto to = parseNumber (range.fromFirstOccurrenceOf (":", false, false));
+            if (! from || ! to)
+                return usage;
+            options.automations.push_back ({ id, *from, *to });
+        }
+        else if (argument == "--demo-seconds")
+        {
+            const auto value = nextValue();
+            const auto seconds = value ? parseNumber (*value) : std::nullopt;
+            if (! seconds || *seconds <= 0.0 || *seconds > 24.0 * 3600.0)
+                return "--demo-seconds takes a length in seconds, up to a day";
+            options.demoSeconds = *seconds;
+        }
+        else if (argument == "--discard")
+        {
+            options.discardOutput = true;
+        }
         else if (argument == "--bypass")
         {
             options.bypass = true;
@@ -149,7 +179,11 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
         }
     }
 
-    if (! options.showHelp && ! options.listPresets && options.outputPath.isEmpty())
+    if (options.discardOutput && options.outputPath.isNotEmpty())
+        return "--discard writes nothing, so it takes no -o OUTPUT";
+    if (options.demoSeconds > 0.0 && options.inputPath.isNotEmpty())
+        return "--demo-seconds sets the length of the built-in demo, not of an input file";
+    if (! options.showHelp && ! options.listPresets && ! options.discardOutput && options.outputPath.isEmpty())
         return "no output file given (-o OUTPUT)";
 
     return {};
