@@ -12,8 +12,8 @@ packages=(
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev libxrender-dev
     libpng-dev libjpeg-dev zlib1g-dev
     libflac-dev libvorbis-dev libogg-dev
-    # tests and benchmarks
-    libgtest-dev libgmock-dev libbenchmark-dev
+    # tests, benchmarks, sanitizers and fuzzing
+    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev
     # checking the installed LV2 bundle
     lilv-utils
     # the host tests: an offline LV2 host, a real DAW, real test material and independent meters

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang under AddressSanitizer and UndefinedBehaviorSanitizer in
-# ./build-fuzz and runs each for the given number of seconds (default 60) on its seed corpus.
-# New inputs go to build-fuzz/corpus/<target>; a crash stops with its input saved as
-# build-fuzz/crash-<target>-*, to be added to fuzz/regressions/<target>/.
+# ./build-asan (the same build scripts/run-sanitizers.sh uses) and runs each for the given number
+# of seconds (default 60) on its seed corpus. New inputs go to build-asan/corpus/<target>; a crash
+# stops with its input saved as build-asan/crash-<target>-*, to be added to
+# fuzz/regressions/<target>/ (the unit tests replay that folder).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-60}"
-build_dir="${TOLLOVANE_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+build_dir="$root/build-asan"
 
 "$root/scripts/install-dependencies.sh"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTOLLOVANE_BUILD_FUZZERS=ON -DTOLLOVANE_SANITIZE=address,undefined \
-    -DTOLLOVANE_BUILD_TESTS=OFF -DTOLLOVANE_BUILD_BENCHMARKS=OFF
+    -DTOLLOVANE_BUILD_BENCHMARKS=OFF -DTOLLOVANE_SANITIZE=address,undefined -DTOLLOVANE_BUILD_FUZZERS=ON
 cmake --build "$build_dir" --parallel "$(nproc)" --target fuzz_state fuzz_preset_file fuzz_resources
 
 for target in fuzz_state fuzz_preset_file fuzz_resources; do
