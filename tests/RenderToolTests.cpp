@@ -170,8 +170,10 @@ TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
 
 TEST_F (RenderTool, RendersAUserFileAlignedWithItsInput)
 {
+    // The ends of each range are accepted as typed.
     const auto result = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--set", "threshold=-30",
-                                       "--set", "ratio=10", "--format", "float32", "--block", "300" });
+                                       "--set", "ratio=10", "--set", "attack=0.05", "--set", "wide=0.1",
+                                       "--format", "float32", "--block", "300" });
     ASSERT_EQ (result.exitCode, 0) << result.output;
 
     for (const auto* line : { "input peak:", "output peak:", "output true peak:", "latency:", "max gain reduction:",

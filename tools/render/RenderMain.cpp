@@ -75,8 +75,9 @@ juce::RangedAudioParameter* parameterFor (TamberAudioProcessor& processor, const
     if (parameter == nullptr)
         throw RenderError { "unknown parameter id \"" + id + "\" (see --help for the list)" };
 
+    // Compared as the parameter stores it: 0.05 typed on the command line is the float range's 0.05.
     const auto range = processor.valueTreeState.getParameterRange (id);
-    if (value < range.start || value > range.end)
+    if ((float) value < range.start || (float) value > range.end)
         throw RenderError { id + " must be between " + juce::String (range.start) + " and "
                             + juce::String (range.end) + ", not " + juce::String (value) };
     return parameter;
