@@ -1,3 +1,4 @@
+#include "FixedTempoPlayHead.h"
 #include "ProcessorHarness.h"
 #include "TollovanePresetData.h"
 #include "presets/TollovaneFactoryPresets.h"
@@ -28,21 +29,6 @@ void PrintTo (const FactoryFile& row, std::ostream* os)
     *os << row.name;
 }
 
-class TempoPlayHead final : public juce::AudioPlayHead
-{
-public:
-    explicit TempoPlayHead (double tempo) : bpm (tempo) {}
-
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        PositionInfo info;
-        info.setBpm (bpm);
-        return info;
-    }
-
-private:
-    double bpm;
-};
 } // namespace
 
 class FactoryPreset : public testing::TestWithParam<FactoryFile>
@@ -142,7 +128,7 @@ TEST (TollovaneFactoryPresets, GuitarClampReleasesOnTheBeat)
     state.setProperty ("tollovanePresetKind", "factory", nullptr);
     ASSERT_TRUE (processor.applyState (state));
 
-    TempoPlayHead head (120.0);
+    FixedTempoPlayHead head (120.0);
     processor.setPlayHead (&head);
     ProcessorHarness::prepare (processor, 48000.0, 64);
     juce::AudioBuffer<float> block (2, 64);

@@ -60,17 +60,6 @@ ReadResult readWav (const juce::File& file)
     return result;
 }
 
-// Exact equality: the tool and the test run the same code on the same samples.
-bool sameAudio (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
-{
-    if (a.getNumChannels() != b.getNumChannels() || a.getNumSamples() != b.getNumSamples())
-        return false;
-    for (int ch = 0; ch < a.getNumChannels(); ++ch)
-        if (std::memcmp (a.getReadPointer (ch), b.getReadPointer (ch), sizeof (float) * (size_t) a.getNumSamples()) != 0)
-            return false;
-    return true;
-}
-
 juce::AudioBuffer<float> renderInProcess (TamberAudioProcessor& processor, const juce::AudioBuffer<float>& input,
                                           double sampleRate)
 {
@@ -269,7 +258,7 @@ TEST_F (RenderTool, StartsFromAPresetAndAppliesTheSettingsAfterIt)
     const auto byName = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--preset", "guitar clamp",
                                        "--set", "mix=50", "--format", "float32" });
     ASSERT_EQ (byName.exitCode, 0) << byName.output;
-    EXPECT_TRUE (sameAudio (readWav (output).buffer, expected));
+    EXPECT_TRUE (ProcessorHarness::identical (readWav (output).buffer, expected));
 
     // The same settings from a user preset file.
     int size = 0;
@@ -281,7 +270,7 @@ TEST_F (RenderTool, StartsFromAPresetAndAppliesTheSettingsAfterIt)
     const auto byFile = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--preset",
                                        presetFile.getFullPathName(), "--set", "mix=50", "--format", "float32" });
     ASSERT_EQ (byFile.exitCode, 0) << byFile.output;
-    EXPECT_TRUE (sameAudio (readWav (output).buffer, expected));
+    EXPECT_TRUE (ProcessorHarness::identical (readWav (output).buffer, expected));
 }
 
 TEST_F (RenderTool, ListsTheFactoryPresets)

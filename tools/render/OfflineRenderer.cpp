@@ -1,27 +1,11 @@
 #include "OfflineRenderer.h"
 
+#include "FixedTempoPlayHead.h"
 #include "PluginProcessor.h"
 #include "TruePeakMeter.h"
 
 namespace
 {
-class FixedTempoPlayHead final : public juce::AudioPlayHead
-{
-public:
-    explicit FixedTempoPlayHead (double tempo) : bpm (tempo) {}
-
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        PositionInfo info;
-        info.setBpm (bpm);
-        info.setIsPlaying (true);
-        return info;
-    }
-
-private:
-    double bpm;
-};
-
 void configureBuses (TamberAudioProcessor& processor, int numChannels)
 {
     const auto set = numChannels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo();
