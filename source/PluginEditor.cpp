@@ -168,12 +168,6 @@ const char* const saveNameField = "name";
 constexpr int saveResult = 1;
 constexpr int cancelResult = 0;
 
-juce::String proposedSaveName (const juce::String& presetName, bool isUserPreset)
-{
-    if (presetName == initialPresetName)
-        return "My Preset";
-    return isUserPreset ? presetName : presetName + " Copy";
-}
 } // namespace
 
 TamberAudioProcessorEditor::TamberAudioProcessorEditor (TamberAudioProcessor& processorToEdit)
@@ -655,7 +649,7 @@ void TamberAudioProcessorEditor::saveUserPreset()
     }
 
     saveDialog = std::make_unique<juce::AlertWindow> (saveDialogTitle, saveDialogMessage, juce::MessageBoxIconType::NoIcon);
-    saveDialog->addTextEditor (saveNameField, proposedSaveName (presetName, isUserPreset));
+    saveDialog->addTextEditor (saveNameField, proposeSaveName());
     saveDialog->addButton ("Save", saveResult, juce::KeyPress (juce::KeyPress::returnKey));
     saveDialog->addButton ("Cancel", cancelResult, juce::KeyPress (juce::KeyPress::escapeKey));
 
@@ -670,15 +664,27 @@ void TamberAudioProcessorEditor::saveUserPreset()
         false);
 }
 
+// A factory preset is never offered under its own name, so saving it does not make a copy
+// that hides itself.
+juce::String TamberAudioProcessorEditor::proposeSaveName() const
+{
+    if (presetName == initialPresetName)
+        return "My Preset";
+    return isUserPreset ? presetName : presetName + " Copy";
+}
+
 void TamberAudioProcessorEditor::finishSaveDialog (int result)
 {
     const auto typed = saveDialog != nullptr ? saveDialog->getTextEditorContents (saveNameField) : juce::String();
     saveDialog.reset();
 
-    if (result != saveResult)
-        return;
+    if (result == saveResult)
+        saveUserPresetAs (typed);
+}
 
-    const auto name = UserPresetFolder::makePresetName (typed);
+void TamberAudioProcessorEditor::saveUserPresetAs (const juce::String& typedName)
+{
+    const auto name = UserPresetFolder::makePresetName (typedName);
     if (name.isEmpty())
         return;
 

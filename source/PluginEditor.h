@@ -67,7 +67,9 @@ private:
     void handlePresetMenuResult (int result, const juce::Array<juce::File>& listedWhenShown);
     void stepPreset (int direction);
     void resetToInitialPreset();
+    juce::String proposeSaveName() const;
     void finishSaveDialog (int result);
+    void saveUserPresetAs (const juce::String& typedName);
     void deleteCurrentUserPreset();
     void openAboutPanel();
     void closeSaveDialog();
