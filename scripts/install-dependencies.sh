@@ -16,6 +16,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # checking the installed LV2 bundle
     lilv-utils
+    # the editor in real windows on a virtual screen: tests, the sanitizer check, screenshots
+    xvfb xauth xdotool imagemagick
 )
 
 sudo_if_needed() {
