@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#if JUCE_LINUX
 #include <X11/Xlib.h>
 
 namespace
@@ -15,11 +16,14 @@ int ignoreXError (Display*, XErrorEvent*)
     return 0;
 }
 } // namespace
+#endif
 
 // The parameter tree and the editor need JUCE's message manager, as they do inside a host.
 int main (int argc, char** argv)
 {
+#if JUCE_LINUX
     XSetErrorHandler (ignoreXError);
+#endif
     juce::ScopedJuceInitialiser_GUI juceSupport;
     testing::InitGoogleTest (&argc, argv);
     return RUN_ALL_TESTS();
