@@ -35,6 +35,8 @@ public:
     void setPresetIdentity (const juce::String& name, bool isUser);
 
 private:
+    // The tests reach the children, and the handlers behind the asynchronous menu and dialog,
+    // without a window or an event loop.
     friend struct TamberEditorTestAccess;
 
     void timerCallback() override;
