@@ -20,6 +20,8 @@ packages=(
     liblilv-dev libsndfile1-dev lv2-dev ardour
     hydrogen-drumkits fluidsynth fluid-soundfont-gm sox ffmpeg
     python3 python3-numpy python3-soundfile
+    # the editor in real windows on a virtual screen: tests, the sanitizer check, screenshots
+    xvfb xauth xdotool imagemagick
 )
 
 sudo_if_needed() {

@@ -10,9 +10,7 @@ seconds="${1:-60}"
 build_dir="$root/build-asan"
 
 "$root/scripts/install-dependencies.sh"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTOLLOVANE_BUILD_BENCHMARKS=OFF -DTOLLOVANE_SANITIZE=address,undefined -DTOLLOVANE_BUILD_FUZZERS=ON
-cmake --build "$build_dir" --parallel "$(nproc)" --target fuzz_state fuzz_preset_file fuzz_resources
+"$root/scripts/build-asan.sh" fuzz_state fuzz_preset_file fuzz_resources
 
 for target in fuzz_state fuzz_preset_file fuzz_resources; do
     corpus="$build_dir/corpus/$target"

@@ -1,5 +1,6 @@
 #include "PluginProcessor.h"
 
+#include "PluginEditor.h"
 #include "StateDocument.h"
 
 #include <cmath>
@@ -317,7 +318,7 @@ bool TamberAudioProcessor::isMidiEffect() const { return false; }
 
 juce::AudioProcessorEditor* TamberAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new TamberAudioProcessorEditor (*this);
 }
 
 bool TamberAudioProcessor::hasEditor() const { return true; }
