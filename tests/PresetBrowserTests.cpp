@@ -6,6 +6,8 @@
 #include "presets/TollovaneFactoryPresets.h"
 #include "presets/UserPresetFolder.h"
 
+#include <filesystem>
+#include <functional>
 #include <unistd.h>
 
 namespace
@@ -248,6 +250,92 @@ INSTANTIATE_TEST_SUITE_P (
                      UnloadableCase { "SelfReferencingEntity",
                                       "<!DOCTYPE p [<!ENTITY a \"&a;\">]><PARAMETERS a=\"&a;\"/>" }),
     [] (const auto& row) { return std::string (row.param.name); });
+
+// Whatever else lies in the folder, browsing, loading and saving go on, and nothing in it changes.
+struct FolderFault
+{
+    const char* name;
+    std::function<void (const juce::File& folder)> make;
+};
+
+class PresetFolderFault : public PresetBrowser, public testing::WithParamInterface<FolderFault>
+{
+};
+
+TEST_P (PresetFolderFault, LeavesTheStateTheIdentityAndTheOtherFilesAlone)
+{
+    const auto kept = writePresetFile ("Kept.tollovane", userPreset (-31.0f));
+    GetParam().make (presetFolder());
+    const auto before = filesUnderHome();
+    startAs ("Drum Room", "factory");
+    ProcessorHarness::setParameter (processor, "threshold", drumRoomThreshold);
+    openEditor();
+
+    // Every listed entry loads or is refused; none of them disturbs the others.
+    const int listed = access().userPresetFiles().size();
+    for (int i = 9; i < 9 + listed; ++i)
+        if (access().userPresetFiles()[i - 9] != kept)
+            editor->loadPreset (i);
+    EXPECT_NEAR (parameter ("threshold"), drumRoomThreshold, 1.0e-4f);
+    expectIdentity ("Drum Room", false, 1);
+    EXPECT_EQ (filesUnderHome(), before);
+
+    // The editor stays usable: the kept preset loads, and a new one saves beside it.
+    editor->loadPreset (9 + access().userPresetFiles().indexOf (kept));
+    EXPECT_NEAR (parameter ("threshold"), -31.0f, 1.0e-4f);
+    saveAs ("Fresh");
+    EXPECT_TRUE (presetFolder().getChildFile ("Fresh.tollovane").existsAsFile());
+    expectIdentity ("Fresh", true, 9 + access().userPresetFiles().indexOf (presetFolder().getChildFile ("Fresh.tollovane")));
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Table, PresetFolderFault,
+    testing::Values (
+        FolderFault { "HundredMegabyteFile", [] (const juce::File& folder)
+                      {
+                          // Sparse, so the test does not write 100 MB; a reader sees it all.
+                          const auto file = folder.getChildFile ("Huge.tollovane");
+                          file.replaceWithText ("<?xml version=\"1.0\"?><PARAMETERS>");
+                          std::filesystem::resize_file (file.getFullPathName().toStdString(), 100u << 20);
+                      } },
+        FolderFault { "BinaryJunk", [] (const juce::File& folder)
+                      {
+                          juce::MemoryBlock junk (4096);
+                          juce::Random (7).fillBitsRandomly (junk.getData(), junk.getSize());
+                          folder.getChildFile ("Junk.tollovane").replaceWithData (junk.getData(), junk.getSize());
+                      } },
+        FolderFault { "SymlinkLoop", [] (const juce::File& folder)
+                      {
+                          const auto loop = folder.getChildFile ("Loop.tollovane");
+                          std::filesystem::create_symlink (loop.getFullPathName().toStdString(),
+                                                           loop.getFullPathName().toStdString());
+                      } },
+        FolderFault { "FolderNamedLikeAPreset", [] (const juce::File& folder)
+                      { folder.getChildFile ("Folder.tollovane").getChildFile ("inside.txt").create(); } },
+        FolderFault { "DanglingLink", [] (const juce::File& folder)
+                      {
+                          std::filesystem::create_symlink (folder.getChildFile ("gone").getFullPathName().toStdString(),
+                                                           folder.getChildFile ("Gone.tollovane").getFullPathName().toStdString());
+                      } }),
+    [] (const auto& row) { return std::string (row.param.name); });
+
+TEST_F (PresetBrowser, AReadOnlyFolderLoadsButSavesNothing)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+
+    writePresetFile ("Kept.tollovane", userPreset (-31.0f));
+    presetFolder().setReadOnly (true, false);
+    openEditor();
+
+    editor->loadPreset (9);
+    EXPECT_NEAR (parameter ("threshold"), -31.0f, 1.0e-4f);
+    saveAs ("Refused");
+    presetFolder().setReadOnly (false, false);
+
+    EXPECT_FALSE (presetFolder().getChildFile ("Refused.tollovane").exists());
+    expectIdentity ("Kept", true, 9);
+}
 
 TEST_F (PresetBrowser, AFileThatVanishedSinceTheMenuWasShownLoadsNothing)
 {
