@@ -34,12 +34,20 @@ void* operator new (std::size_t size, const std::nothrow_t&) noexcept { return s
 void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept { return std::malloc (size == 0 ? 1 : size); }
 void* operator new (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
 void* operator new[] (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
+#if ! defined(__cpp_sized_deallocation)
+// Clang leaves the sized forms out of <new> unless asked for them; GCC uses them.
+void operator delete (void* p, std::size_t) noexcept;
+void operator delete[] (void* p, std::size_t) noexcept;
+void operator delete (void* p, std::size_t, std::align_val_t) noexcept;
+void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept;
+#endif
+
 void operator delete (void* p) noexcept { std::free (p); }
 void operator delete[] (void* p) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t) noexcept { std::free (p); }
-void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
 void operator delete (void* p, std::align_val_t) noexcept { std::free (p); }
 void operator delete[] (void* p, std::align_val_t) noexcept { std::free (p); }
+void operator delete (void* p, std::size_t) noexcept { std::free (p); }
+void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
 void operator delete (void* p, std::size_t, std::align_val_t) noexcept { std::free (p); }
 void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept { std::free (p); }
 

@@ -305,7 +305,7 @@ TEST_P (HeaderIconPictures, StayCentredInTheButtonInEveryState)
     };
 
     const auto idle = inkCentre (paintState (true, false, false));
-    EXPECT_LT (idle.getDistanceFrom ({ c.buttonSize / 2.0f, c.buttonSize / 2.0f }), 1.0f);
+    EXPECT_LT (idle.getDistanceFrom ({ (float) c.buttonSize / 2.0f, (float) c.buttonSize / 2.0f }), 1.0f);
     EXPECT_LT (inkCentre (paintState (false, false, false)).getDistanceFrom (idle), 1.0f);
     // The glow spreads the hovered ink a little; it must still centre on the glyph.
     EXPECT_LT (inkCentre (paintState (true, true, false)).getDistanceFrom (idle), 1.0f);

@@ -24,7 +24,7 @@ struct FactoryFile
     std::array<const char*, 12> values; // as written in the file, in the order of ids
 };
 
-void PrintTo (const FactoryFile& row, std::ostream* os)
+static void PrintTo (const FactoryFile& row, std::ostream* os)
 {
     *os << row.name;
 }

@@ -212,7 +212,7 @@ struct BlobCase
     std::function<juce::MemoryBlock()> makeBlob;
 };
 
-void PrintTo (const BlobCase& row, std::ostream* os)
+static void PrintTo (const BlobCase& row, std::ostream* os)
 {
     *os << row.name;
 }
@@ -270,7 +270,7 @@ struct DocumentCase
     Values changes; // from the defaults
 };
 
-void PrintTo (const DocumentCase& row, std::ostream* os)
+static void PrintTo (const DocumentCase& row, std::ostream* os)
 {
     *os << row.name;
 }

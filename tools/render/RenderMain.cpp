@@ -150,7 +150,7 @@ double peakMemoryMiB()
 {
     rusage usage {};
     getrusage (RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0; // kilobytes on Linux
+    return static_cast<double> (usage.ru_maxrss) / 1024.0; // kilobytes on Linux
 }
 
 void printSummary (const OfflineRenderer::Summary& summary, double sampleRate, const juce::String& inputName,
