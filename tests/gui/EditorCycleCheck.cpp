@@ -198,7 +198,7 @@ private:
     {
         for (int i = 0; i < blockSize; ++i, ++sampleIndex)
         {
-            const auto x = 0.5f * (float) std::sin (juce::MathConstants<double>::twoPi * 220.0 * sampleIndex / sampleRate);
+            const auto x = 0.5f * (float) std::sin (juce::MathConstants<double>::twoPi * 220.0 * (double) sampleIndex / sampleRate);
             audio.setSample (0, i, x);
             audio.setSample (1, i, x);
         }
