@@ -1,4 +1,5 @@
 #include "AllocationCounter.h"
+#include "SanitizerSupport.h"
 
 #include <cstdlib>
 #include <new>
@@ -7,7 +8,11 @@ namespace
 {
 thread_local bool counting = false;
 thread_local std::size_t allocations = 0;
+} // namespace
 
+#if ! TOLLOVANE_THREAD_SANITIZER
+namespace
+{
 void* allocate (std::size_t size)
 {
     if (counting)
@@ -50,6 +55,7 @@ void operator delete (void* p, std::size_t) noexcept { std::free (p); }
 void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
 void operator delete (void* p, std::size_t, std::align_val_t) noexcept { std::free (p); }
 void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept { std::free (p); }
+#endif
 
 AllocationCounter::AllocationCounter() : countAtStart (allocations)
 {
@@ -59,6 +65,11 @@ AllocationCounter::AllocationCounter() : countAtStart (allocations)
 AllocationCounter::~AllocationCounter()
 {
     counting = false;
+}
+
+bool AllocationCounter::isAvailable()
+{
+    return ! TOLLOVANE_THREAD_SANITIZER;
 }
 
 std::size_t AllocationCounter::getCount() const

@@ -1,8 +1,16 @@
 #include "LockCounter.h"
+#include "SanitizerSupport.h"
 
 #include <dlfcn.h>
 #include <pthread.h>
 
+namespace
+{
+thread_local bool counting = false;
+thread_local std::size_t acquisitions = 0;
+} // namespace
+
+#if ! TOLLOVANE_THREAD_SANITIZER
 namespace
 {
 // The C library's own function of that name, found behind the one this binary interposes.
@@ -12,8 +20,6 @@ Function next (const char* name)
     return reinterpret_cast<Function> (dlsym (RTLD_NEXT, name));
 }
 
-thread_local bool counting = false;
-thread_local std::size_t acquisitions = 0;
 
 void noteAcquisition()
 {
@@ -49,6 +55,7 @@ extern "C" int pthread_rwlock_wrlock (pthread_rwlock_t* lock)
     noteAcquisition();
     return real (lock);
 }
+#endif
 
 LockCounter::LockCounter() : countAtStart (acquisitions)
 {
