@@ -162,6 +162,17 @@ bool holdsFiniteValue (const juce::ValueTree& child)
     const auto* value = child.getPropertyPointer (valueProperty);
     return value != nullptr && std::isfinite ((double) *value);
 }
+// JUCE's parser goes round for ever on a processing instruction inside an element when text
+// follows it ("<E><??>x"). State documents carry none but the XML declaration at the top.
+bool hasProcessingInstructionAfterDeclaration (const juce::String& document)
+{
+    auto rest = document.trimStart();
+    if (rest[0] == 0xfeff) // a byte-order mark
+        rest = rest.substring (1).trimStart();
+    if (rest.startsWith ("<?xml"))
+        rest = rest.fromFirstOccurrenceOf ("?>", false, false);
+    return rest.contains ("<?");
+}
 } // namespace
 
 namespace StateDocument
@@ -180,7 +191,7 @@ std::unique_ptr<juce::XmlElement> parseText (const char* text, size_t numBytes)
 
     // A DTD is the one way to make JUCE's parser recurse without a '<' per level: an entity that
     // names itself overflows the stack. State documents never carry one.
-    if (document.containsIgnoreCase ("<!DOCTYPE"))
+    if (document.containsIgnoreCase ("<!DOCTYPE") || hasProcessingInstructionAfterDeclaration (document))
         return {};
 
     auto element = juce::XmlDocument::parse (document);

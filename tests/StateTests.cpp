@@ -258,6 +258,9 @@ INSTANTIATE_TEST_SUITE_P (
         // An entity that names itself makes JUCE's parser recurse until the stack runs out.
         BlobCase { "SelfReferencingEntity",
                    [] { return blobOf ("<!DOCTYPE x [a b <!ENTITY e \"<a>&e;</a>\">]><PARAMETERS>&e;</PARAMETERS>"); } },
+        // A processing instruction inside an element, followed by text, sends JUCE's parser round
+        // for ever: a project could hang its host on opening.
+        BlobCase { "ProcessingInstructionInsideAnElement", [] { return blobOf (document (validChildren + "<?" "?>x")); } },
         BlobCase { "LargerThanAnyState",
                    [] { return blobOf (document (validChildren + "<!--" + std::string (70000, 'x') + "-->")); } }),
     rowName<BlobCase>);
