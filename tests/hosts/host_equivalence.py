@@ -71,11 +71,13 @@ def render_lv2proc(build_dir, work_root, host, case, values, source, work):
     return out
 
 
-def render_ardour(build_dir, host, case, values, source, work):
+def render_ardour_and_compare(build_dir, host, case, values, source, work, reference, tolerance):
     plugin_format = "vst3" if host == "ardour-vst3" else "lv2"
     extra = {"PLUGIN_BYPASS": "1"} if case.get("bypass") else {}
     env = hostlib.ardour_environment(build_dir, plugin_format, values, extra)
-    return hostlib.render_through_session(env, source, work, os.path.join(work, host + ".wav"))
+    session = hostlib.session_with_material(env, source, work)
+    return hostlib.export_and_compare(env, session, source, os.path.join(work, host + ".wav"),
+                                      reference, *tolerance, label=host)
 
 
 def main():
@@ -102,13 +104,13 @@ def main():
     source = hostlib.excerpt(args.work, "drums", MATERIAL_SECONDS)
 
     reference = render_reference(args.build_dir, case, values, source, case_work)
+    tolerance = EXACT if case.get("bypass") else TOLERANCES[args.host]
     if args.host.startswith("lv2proc"):
         other = render_lv2proc(args.build_dir, args.work, args.host, case, values, source, case_work)
+        failures = hostlib.compare(reference, other, *tolerance, label=args.host)
     else:
-        other = render_ardour(args.build_dir, args.host, case, values, source, case_work)
-
-    tolerance = EXACT if case.get("bypass") else TOLERANCES[args.host]
-    failures = hostlib.compare(reference, other, *tolerance, label=args.host)
+        failures = render_ardour_and_compare(args.build_dir, args.host, case, values, source, case_work,
+                                             reference, tolerance)
     if failures:
         sys.exit("; ".join(failures))
 
