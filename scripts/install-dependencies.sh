@@ -12,10 +12,16 @@ packages=(
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev libxrender-dev
     libpng-dev libjpeg-dev zlib1g-dev
     libflac-dev libvorbis-dev libogg-dev
-    # tests and benchmarks
-    libgtest-dev libgmock-dev libbenchmark-dev
+    # tests, benchmarks, sanitizers and fuzzing
+    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev
     # checking the installed LV2 bundle
     lilv-utils
+    # the host tests: an offline LV2 host, a real DAW, real test material and independent meters
+    liblilv-dev libsndfile1-dev lv2-dev ardour
+    hydrogen-drumkits fluidsynth fluid-soundfont-gm sox ffmpeg
+    python3 python3-numpy python3-soundfile
+    # the editor in real windows on a virtual screen: tests, the sanitizer check, screenshots
+    xvfb xauth xdotool imagemagick
 )
 
 sudo_if_needed() {

@@ -1,5 +1,8 @@
 #include "PluginProcessor.h"
 
+#include "PluginEditor.h"
+#include "StateDocument.h"
+
 #include <cmath>
 
 namespace
@@ -315,7 +318,7 @@ bool TamberAudioProcessor::isMidiEffect() const { return false; }
 
 juce::AudioProcessorEditor* TamberAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new TamberAudioProcessorEditor (*this);
 }
 
 bool TamberAudioProcessor::hasEditor() const { return true; }
@@ -338,13 +341,18 @@ void TamberAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void TamberAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    const auto xml = getXmlFromBinary (data, sizeInBytes);
-    if (xml == nullptr)
-        return;
+    if (const auto xml = StateDocument::parseBlob (data, sizeInBytes))
+        applyState (juce::ValueTree::fromXml (*xml));
+}
 
-    const auto tree = juce::ValueTree::fromXml (*xml);
-    if (tree.isValid() && tree.hasType (valueTreeState.state.getType()))
-        valueTreeState.replaceState (tree);
+bool TamberAudioProcessor::applyState (juce::ValueTree newState)
+{
+    if (! newState.isValid() || ! newState.hasType (valueTreeState.state.getType()))
+        return false;
+
+    StateDocument::resolveParameters (newState, getParameters());
+    valueTreeState.replaceState (newState);
+    return true;
 }
 
 bool TamberAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const

@@ -41,6 +41,11 @@ public:
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
+    // Replaces the whole state with a document's tree (a restored blob, a factory preset or a
+    // preset file). Returns false, changing nothing, when the tree is not a state tree. Message
+    // thread, or the thread the host restores state on.
+    bool applyState (juce::ValueTree newState);
+
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
 
     static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();

@@ -1,4 +1,5 @@
 #include "AllocationCounter.h"
+#include "SanitizerSupport.h"
 
 #include <cstdlib>
 #include <new>
@@ -7,7 +8,11 @@ namespace
 {
 thread_local bool counting = false;
 thread_local std::size_t allocations = 0;
+} // namespace
 
+#if ! TOLLOVANE_THREAD_SANITIZER
+namespace
+{
 void* allocate (std::size_t size)
 {
     if (counting)
@@ -34,14 +39,23 @@ void* operator new (std::size_t size, const std::nothrow_t&) noexcept { return s
 void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept { return std::malloc (size == 0 ? 1 : size); }
 void* operator new (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
 void* operator new[] (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
+#if ! defined(__cpp_sized_deallocation)
+// Clang leaves the sized forms out of <new> unless asked for them; GCC uses them.
+void operator delete (void* p, std::size_t) noexcept;
+void operator delete[] (void* p, std::size_t) noexcept;
+void operator delete (void* p, std::size_t, std::align_val_t) noexcept;
+void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept;
+#endif
+
 void operator delete (void* p) noexcept { std::free (p); }
 void operator delete[] (void* p) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t) noexcept { std::free (p); }
-void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
 void operator delete (void* p, std::align_val_t) noexcept { std::free (p); }
 void operator delete[] (void* p, std::align_val_t) noexcept { std::free (p); }
+void operator delete (void* p, std::size_t) noexcept { std::free (p); }
+void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
 void operator delete (void* p, std::size_t, std::align_val_t) noexcept { std::free (p); }
 void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept { std::free (p); }
+#endif
 
 AllocationCounter::AllocationCounter() : countAtStart (allocations)
 {
@@ -51,6 +65,11 @@ AllocationCounter::AllocationCounter() : countAtStart (allocations)
 AllocationCounter::~AllocationCounter()
 {
     counting = false;
+}
+
+bool AllocationCounter::isAvailable()
+{
+    return ! TOLLOVANE_THREAD_SANITIZER;
 }
 
 std::size_t AllocationCounter::getCount() const

@@ -12,6 +12,9 @@ public:
 
     std::size_t getCount() const;
 
+    // False in a build whose sanitizer supplies operator new itself.
+    static bool isAvailable();
+
 private:
     std::size_t countAtStart;
 };

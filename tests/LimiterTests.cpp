@@ -39,11 +39,34 @@ TEST (TruePeakLimiter, LatencyIsLookaheadPlus64)
     }
 }
 
-TEST (TruePeakLimiter, TriggerSitsWhereNoInterpolatedValueCanPassTheCeiling)
+TEST (TruePeakLimiter, TheTriggerLevelIsExactlyWhereTheWorstCaseWindowReachesTheCeiling)
 {
-    // The half-sample phase has the largest L1 norm, about 3.9027: 0.8913 / 3.9027 = 0.2284.
-    TruePeakLimiter limiter;
-    EXPECT_NEAR (limiter.getTruePeakTrigger(), 0.2284, 0.0005);
+    // The window that makes the half-sample phase largest: every sample at the same level with
+    // the sign of the sinc weight it meets, so the interpolated value is level x the phase's L1
+    // norm. Just under the trigger nothing may be touched; just over, the limiter must act.
+    auto gainOnWorstCaseWindow = [] (float levelOverTrigger)
+    {
+        TruePeakLimiter limiter;
+        limiter.prepare (sampleRate, true);
+        const auto level = (float) (limiter.getTruePeakTrigger() * levelOverTrigger);
+
+        juce::AudioBuffer<float> buffer (1, 2000);
+        buffer.clear();
+        const int newest = 1000;
+        for (int k = 0; k < TruePeakLimiter::filterLength; ++k)
+            buffer.setSample (0, newest - k, std::sin (juce::MathConstants<double>::pi * (k - 63.5)) / (k - 63.5) > 0.0 ? level : -level);
+        const auto input = buffer;
+        processInBlocks (limiter, buffer, true);
+
+        float smallest = 1.0f;
+        for (int i = lookahead + 64; i < buffer.getNumSamples(); ++i)
+            if (input.getSample (0, i - lookahead - 64) != 0.0f)
+                smallest = std::min (smallest, buffer.getSample (0, i) / input.getSample (0, i - lookahead - 64));
+        return smallest;
+    };
+
+    EXPECT_EQ (gainOnWorstCaseWindow (0.999f), 1.0f);
+    EXPECT_LT (gainOnWorstCaseWindow (1.02f), 0.995f);
 }
 
 TEST (TruePeakLimiter, OffIsAnExactDelay)

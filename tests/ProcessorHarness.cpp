@@ -34,6 +34,16 @@ void process (TamberAudioProcessor& processor, juce::AudioBuffer<float>& buffer,
     }
 }
 
+bool identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
+{
+    if (a.getNumChannels() != b.getNumChannels() || a.getNumSamples() != b.getNumSamples())
+        return false;
+    for (int ch = 0; ch < a.getNumChannels(); ++ch)
+        if (std::memcmp (a.getReadPointer (ch), b.getReadPointer (ch), sizeof (float) * (size_t) a.getNumSamples()) != 0)
+            return false;
+    return true;
+}
+
 juce::AudioBuffer<float> makeSine (int numChannels, int numSamples, double sampleRate, double hz, float amplitude)
 {
     juce::AudioBuffer<float> buffer (numChannels, numSamples);

@@ -15,6 +15,9 @@ void setParameter (TamberAudioProcessor& processor, const juce::String& id, floa
 void process (TamberAudioProcessor& processor, juce::AudioBuffer<float>& buffer, int hostBlockSize,
               bool bypassed = false);
 
+// Bit for bit the same samples, channels and length.
+bool identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b);
+
 juce::AudioBuffer<float> makeSine (int numChannels, int numSamples, double sampleRate, double hz, float amplitude);
 
 // Deterministic programme-like material: noise bursts and a sine, with silence at the start.

@@ -1,3 +1,4 @@
+#include "FixedTempoPlayHead.h"
 #include "ProcessorHarness.h"
 
 #include <gtest/gtest.h>
@@ -15,31 +16,6 @@ int oversamplerLatency()
     return juce::roundToInt (reference.getLatencyInSamples());
 }
 
-class TempoPlayHead final : public juce::AudioPlayHead
-{
-public:
-    explicit TempoPlayHead (double tempo) : bpm (tempo) {}
-
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        PositionInfo info;
-        info.setBpm (bpm);
-        return info;
-    }
-
-private:
-    double bpm;
-};
-
-bool buffersEqual (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
-{
-    if (a.getNumChannels() != b.getNumChannels() || a.getNumSamples() != b.getNumSamples())
-        return false;
-    for (int ch = 0; ch < a.getNumChannels(); ++ch)
-        if (std::memcmp (a.getReadPointer (ch), b.getReadPointer (ch), sizeof (float) * (size_t) a.getNumSamples()) != 0)
-            return false;
-    return true;
-}
 } // namespace
 
 //==============================================================================
@@ -65,7 +41,7 @@ TEST_P (SnapshotConversion, GivesTheEngineeringUnits)
     if (row.hostBpm > 0.0)
     {
         // The tempo reaches the snapshot through one processing call, as in a host.
-        TempoPlayHead head (row.hostBpm);
+        FixedTempoPlayHead head (row.hostBpm);
         processor.setPlayHead (&head);
         prepare (processor, 48000.0, 64);
         juce::AudioBuffer<float> block (2, 64);
@@ -184,7 +160,7 @@ TEST (Parameters, ABrokenHostTempoIsIgnored)
     TamberAudioProcessor processor;
     setParameter (processor, "sync", 1.0f);
     setParameter (processor, "release", 5.0f);
-    TempoPlayHead head (std::numeric_limits<double>::quiet_NaN());
+    FixedTempoPlayHead head (std::numeric_limits<double>::quiet_NaN());
     processor.setPlayHead (&head);
     prepare (processor, 48000.0, 64);
     juce::AudioBuffer<float> block (2, 64);
@@ -251,7 +227,7 @@ TEST (Lifecycle, BeforePrepareLatencyIsFourAndBlocksPassUntouched)
     auto buffer = makeProgramme (2, 512, 48000.0);
     const auto original = buffer;
     process (processor, buffer, 512);
-    EXPECT_TRUE (buffersEqual (buffer, original));
+    EXPECT_TRUE (identical (buffer, original));
 }
 
 TEST (Lifecycle, AfterReleaseBlocksPassUntouched)
@@ -263,7 +239,7 @@ TEST (Lifecycle, AfterReleaseBlocksPassUntouched)
     auto buffer = makeProgramme (2, 512, 48000.0);
     const auto original = buffer;
     process (processor, buffer, 512);
-    EXPECT_TRUE (buffersEqual (buffer, original));
+    EXPECT_TRUE (identical (buffer, original));
 }
 
 class LatencyAtRate : public testing::TestWithParam<std::pair<double, int>>
@@ -365,9 +341,9 @@ TEST (SubBlocks, LargeHostBlocksAreSplitIntoPreparedSizeSubBlocks)
     };
 
     // Every stage's state carries over from one sub-block to the next.
-    EXPECT_TRUE (buffersEqual (render (512, { 1000 }), render (512, { 512, 488 })));
-    EXPECT_TRUE (buffersEqual (render (256, { 1024 }), render (256, { 256 })));
-    EXPECT_TRUE (buffersEqual (render (0, { 512 }), render (1, { 1 }))); // a block size of 0 counts as 1
+    EXPECT_TRUE (identical (render (512, { 1000 }), render (512, { 512, 488 })));
+    EXPECT_TRUE (identical (render (256, { 1024 }), render (256, { 256 })));
+    EXPECT_TRUE (identical (render (0, { 512 }), render (1, { 1 }))); // a block size of 0 counts as 1
 }
 
 //==============================================================================
@@ -392,7 +368,7 @@ TEST (Sanitising, NonFiniteInputIsProcessedAsZero)
         auto actual = dirty;
         process (a, expected, 512, bypassed);
         process (b, actual, 512, bypassed);
-        EXPECT_TRUE (buffersEqual (actual, expected)) << (bypassed ? "bypassed" : "processed");
+        EXPECT_TRUE (identical (actual, expected)) << (bypassed ? "bypassed" : "processed");
     }
 }
 
@@ -450,7 +426,7 @@ TEST (Width, LeavesAMonoSignalExactlyAlone)
     const auto mono = makeProgramme (2, 9600, 48000.0);
     auto sameInBoth = mono;
     sameInBoth.copyFrom (1, 0, mono, 0, 0, mono.getNumSamples());
-    EXPECT_TRUE (buffersEqual (renderWidth (sameInBoth, 100.0f), renderWidth (sameInBoth, 0.0f)));
+    EXPECT_TRUE (identical (renderWidth (sameInBoth, 100.0f), renderWidth (sameInBoth, 0.0f)));
 }
 
 //==============================================================================

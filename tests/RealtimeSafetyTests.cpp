@@ -1,7 +1,10 @@
 #include "AllocationCounter.h"
+#include "LockCounter.h"
 #include "ProcessorHarness.h"
 
 #include <gtest/gtest.h>
+
+#include <mutex>
 
 using namespace ProcessorHarness;
 
@@ -23,8 +26,11 @@ const Settings settingsGrid[] = {
 };
 } // namespace
 
-TEST (RealtimeSafety, ProcessingNeverAllocates)
+TEST (RealtimeSafety, ProcessingNeverAllocatesOrLocks)
 {
+    if (! AllocationCounter::isAvailable())
+        GTEST_SKIP() << "this build's sanitizer supplies operator new and the lock functions";
+
     for (const int channels : { 1, 2 })
     {
         for (const auto& settings : settingsGrid)
@@ -37,7 +43,7 @@ TEST (RealtimeSafety, ProcessingNeverAllocates)
 
             auto programme = makeProgramme (channels, 48000, 48000.0);
             juce::MidiBuffer midi;
-            std::size_t allocations = 0;
+            std::size_t allocations = 0, locks = 0;
 
             // Host blocks of varying size, some larger than the prepared 256, some bypassed; the
             // threshold moves between blocks so the smoothers and coefficient caches work too.
@@ -48,23 +54,36 @@ TEST (RealtimeSafety, ProcessingNeverAllocates)
                 juce::AudioBuffer<float> block (programme.getArrayOfWritePointers(), channels, start, n);
                 setParameter (processor, "threshold", b % 2 == 0 ? -30.0f : -10.0f);
 
-                AllocationCounter counter;
+                AllocationCounter allocationCounter;
+                LockCounter lockCounter;
                 if (b % 7 == 3)
                     processor.processBlockBypassed (block, midi);
                 else
                     processor.processBlock (block, midi);
-                allocations += counter.getCount();
+                allocations += allocationCounter.getCount();
+                locks += lockCounter.getCount();
                 start += n;
             }
 
             EXPECT_EQ (allocations, 0u);
+            EXPECT_EQ (locks, 0u);
         }
     }
 }
 
-TEST (RealtimeSafety, TheCounterSeesAllocations)
+TEST (RealtimeSafety, TheCountersSeeAllocationsAndLocks)
 {
-    AllocationCounter counter;
+    if (! AllocationCounter::isAvailable())
+        GTEST_SKIP() << "this build's sanitizer supplies operator new and the lock functions";
+
+    AllocationCounter allocations;
     auto vector = std::make_unique<std::vector<int>> (100);
-    EXPECT_GE (counter.getCount(), 2u);
+    EXPECT_GE (allocations.getCount(), 2u);
+
+    LockCounter locks;
+    std::mutex mutex;
+    const std::lock_guard<std::mutex> guard (mutex);
+    juce::CriticalSection section;
+    const juce::ScopedLock scopedLock (section);
+    EXPECT_EQ (locks.getCount(), 2u);
 }

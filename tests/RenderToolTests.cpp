@@ -1,8 +1,13 @@
+#include "OfflineRenderer.h"
 #include "ProcessorHarness.h"
+#include "TollovanePresetData.h"
+#include "presets/TollovaneFactoryPresets.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace
 {
@@ -55,6 +60,23 @@ ReadResult readWav (const juce::File& file)
     return result;
 }
 
+juce::AudioBuffer<float> renderInProcess (TamberAudioProcessor& processor, const juce::AudioBuffer<float>& input,
+                                          double sampleRate)
+{
+    juce::MemoryAudioSource source (const_cast<juce::AudioBuffer<float>&> (input), false);
+    juce::AudioBuffer<float> rendered (input.getNumChannels(), input.getNumSamples());
+    int written = 0;
+    OfflineRenderer renderer (processor, {});
+    renderer.render (source, input.getNumChannels(), sampleRate,
+                     [&] (const juce::AudioBuffer<float>& block, int numSamples)
+                     {
+                         for (int ch = 0; ch < rendered.getNumChannels(); ++ch)
+                             rendered.copyFrom (ch, written, block, ch, 0, numSamples);
+                         written += numSamples;
+                     });
+    return rendered;
+}
+
 class RenderTool : public testing::Test
 {
 protected:
@@ -79,6 +101,8 @@ protected:
 TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
 {
     folder.getChildFile ("notes.wav").replaceWithText ("these are not samples");
+    folder.getChildFile ("notes.tollovane").replaceWithText ("threshold = -20");
+    folder.getChildFile ("foreign.tollovane").replaceWithText ("<?xml version=\"1.0\"?>\n<STATE/>\n");
     writeWav (folder.getChildFile ("surround.wav"), juce::AudioBuffer<float> (3, 100), 48000.0);
 
     const struct
@@ -98,6 +122,18 @@ TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
         { { "in.wav" }, "no output file given" },
         { { "in.wav", "-o", "out.wav", "--block", "0" }, "--block takes" },
         { { "in.wav", "-o", "out.wav", "--frobnicate" }, "unknown option --frobnicate" },
+        { { "in.wav", "-o", "out.wav", "--plot", "no-such-folder/plot.png" }, "the folder is missing" },
+        { { "in.wav", "-o", "out.wav", "--preset", "No Such Preset" }, "unknown preset \"No Such Preset\"" },
+        { { "in.wav", "-o", "out.wav", "--preset", "Drum Bus Para " }, "unknown preset \"Drum Bus Para \"" },
+        { { "in.wav", "-o", "out.wav", "--preset", "missing.tollovane" }, "preset file not found" },
+        { { "in.wav", "-o", "out.wav", "--preset", "notes.tollovane" }, "not a Tollovane preset" },
+        { { "in.wav", "-o", "out.wav", "--preset", "foreign.tollovane" }, "not a Tollovane preset" },
+        { { "in.wav", "-o", "out.wav", "--preset" }, "--preset takes" },
+        { { "in.wav", "-o", "out.wav", "--automate", "ratio=3" }, "--automate takes ID=FROM:TO" },
+        { { "in.wav", "-o", "out.wav", "--automate", "ratio=0:11" }, "ratio must be between 0 and 10" },
+        { { "in.wav", "-o", "out.wav", "--automate", "volume=0:1" }, "unknown parameter id \"volume\"" },
+        { { "in.wav", "--discard", "-o", "out.wav" }, "--discard writes nothing" },
+        { { "in.wav", "-o", "out.wav", "--demo-seconds", "5" }, "not of an input file" },
     };
 
     folder.getChildFile ("sub").createDirectory();
@@ -107,9 +143,10 @@ TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
     {
         juce::StringArray arguments;
         for (const auto& argument : c.arguments)
-            arguments.add (argument.startsWith ("-") || argument.contains ("=") || argument.containsOnly ("0123456789")
-                               ? argument
-                               : folder.getChildFile (argument).getFullPathName());
+        {
+            const bool isFileName = argument.containsChar ('.') && ! argument.startsWith ("-") && ! argument.contains ("=");
+            arguments.add (isFileName ? folder.getChildFile (argument).getFullPathName() : argument);
+        }
 
         const auto result = runRenderer (arguments);
         EXPECT_NE (result.exitCode, 0) << c.arguments.joinIntoString (" ");
@@ -122,8 +159,10 @@ TEST_F (RenderTool, RejectsBadCommandsWithAClearMessage)
 
 TEST_F (RenderTool, RendersAUserFileAlignedWithItsInput)
 {
+    // The ends of each range are accepted as typed.
     const auto result = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--set", "threshold=-30",
-                                       "--set", "ratio=10", "--format", "float32", "--block", "300" });
+                                       "--set", "ratio=10", "--set", "attack=0.05", "--set", "wide=0.1",
+                                       "--format", "float32", "--block", "300" });
     ASSERT_EQ (result.exitCode, 0) << result.output;
 
     for (const auto* line : { "input peak:", "output peak:", "output true peak:", "latency:", "max gain reduction:",
@@ -185,4 +224,98 @@ TEST_F (RenderTool, RendersTheBuiltInDemoWithoutAnInput)
     const auto rendered = readWav (output);
     EXPECT_EQ (rendered.sampleRate, 48000.0);
     EXPECT_GT (rendered.buffer.getNumSamples(), 9 * 48000);
+}
+
+TEST_F (RenderTool, DrawsWhatTheCompressorDid)
+{
+    const auto plotFile = folder.getChildFile ("plot.png");
+    const auto result = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--set", "threshold=-30",
+                                       "--plot", plotFile.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    const auto image = juce::ImageFileFormat::loadFrom (plotFile);
+    ASSERT_TRUE (image.isValid());
+    EXPECT_EQ (image.getWidth(), 1600);
+    EXPECT_EQ (image.getHeight(), 720);
+
+    // The bottom third holds the gain-reduction trace, drawn in red.
+    int redPixels = 0;
+    for (int y = 2 * image.getHeight() / 3; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            if (auto c = image.getPixelAt (x, y); c.getRed() > 200 && c.getGreen() < 120 && c.getBlue() < 100)
+                ++redPixels;
+    EXPECT_GT (redPixels, 500);
+}
+
+TEST_F (RenderTool, StartsFromAPresetAndAppliesTheSettingsAfterIt)
+{
+    TamberAudioProcessor reference;
+    ASSERT_TRUE (reference.applyState (TollovaneFactoryPresets::loadState (2)));
+    ProcessorHarness::setParameter (reference, "mix", 50.0f);
+    const auto expected = renderInProcess (reference, programme, 44100.0);
+
+    // A factory preset by name, matched without regard to case.
+    const auto byName = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--preset", "guitar clamp",
+                                       "--set", "mix=50", "--format", "float32" });
+    ASSERT_EQ (byName.exitCode, 0) << byName.output;
+    EXPECT_TRUE (ProcessorHarness::identical (readWav (output).buffer, expected));
+
+    // The same settings from a user preset file.
+    int size = 0;
+    const auto* data = TollovanePresetData::getNamedResource ("Guitar_Clamp_tollovane", size);
+    ASSERT_NE (data, nullptr);
+    const auto presetFile = folder.getChildFile ("My Clamp.tollovane");
+    ASSERT_TRUE (presetFile.replaceWithData (data, (size_t) size));
+
+    const auto byFile = runRenderer ({ input.getFullPathName(), "-o", output.getFullPathName(), "--preset",
+                                       presetFile.getFullPathName(), "--set", "mix=50", "--format", "float32" });
+    ASSERT_EQ (byFile.exitCode, 0) << byFile.output;
+    EXPECT_TRUE (ProcessorHarness::identical (readWav (output).buffer, expected));
+}
+
+TEST_F (RenderTool, ListsTheFactoryPresets)
+{
+    const auto result = runRenderer ({ "--list-presets" });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    juce::StringArray expected;
+    for (const auto* name : TollovaneFactoryPresets::names)
+        expected.add (name);
+    EXPECT_EQ (juce::StringArray::fromLines (result.output.trimEnd()), expected);
+}
+
+TEST_F (RenderTool, AutomationMovesAParameterAcrossTheRender)
+{
+    auto render = [&] (const juce::StringArray& extra)
+    {
+        juce::StringArray arguments { input.getFullPathName(), "-o", output.getFullPathName(), "--format", "float32" };
+        arguments.addArray (extra);
+        const auto result = runRenderer (arguments);
+        EXPECT_EQ (result.exitCode, 0) << result.output;
+        return readWav (output).buffer;
+    };
+
+    // A ramp that stays put is the setting itself; one that moves ends up somewhere between.
+    const auto fixedLow = render ({ "--set", "threshold=-36" });
+    const auto fixedHigh = render ({ "--set", "threshold=0" });
+    const auto flatRamp = render ({ "--automate", "threshold=-36:-36" });
+    const auto moving = render ({ "--automate", "threshold=0:-36" });
+
+    for (int i = 0; i < fixedLow.getNumSamples(); ++i)
+        ASSERT_EQ (flatRamp.getSample (0, i), fixedLow.getSample (0, i)) << "sample " << i;
+
+    const int lastQuarter = 3 * fixedLow.getNumSamples() / 4;
+    const float low = fixedLow.getRMSLevel (0, lastQuarter, fixedLow.getNumSamples() - lastQuarter);
+    const float high = fixedHigh.getRMSLevel (0, lastQuarter, fixedHigh.getNumSamples() - lastQuarter);
+    const float moved = moving.getRMSLevel (0, lastQuarter, moving.getNumSamples() - lastQuarter);
+    EXPECT_LT (std::abs (moved - low), std::abs (moved - high)); // near its end value by then
+}
+
+TEST_F (RenderTool, DiscardMeasuresWithoutWriting)
+{
+    const auto result = runRenderer ({ "--discard", "--demo-seconds", "3" });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+    EXPECT_TRUE (result.output.contains ("length:              3.00 s"));
+    EXPECT_TRUE (result.output.contains ("peak memory:"));
+    EXPECT_FALSE (output.exists());
 }

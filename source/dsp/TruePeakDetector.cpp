@@ -19,6 +19,28 @@ constexpr int centreTap = TruePeakDetector::centreTap;
 constexpr int centreTaps = TruePeakDetector::centreTaps;
 constexpr int outerTaps = TruePeakDetector::outerTaps;
 constexpr int historyLength = TruePeakDetector::historyLength;
+constexpr double kaiserBeta = 8.0;
+
+// Modified Bessel function of the first kind, order 0, by its power series.
+double besselI0 (double x)
+{
+    double sum = 1.0, term = 1.0;
+    for (int k = 1; k < 40; ++k)
+    {
+        term *= (x / (2.0 * k)) * (x / (2.0 * k));
+        sum += term;
+    }
+    return sum;
+}
+
+// A plain truncated sinc reads inter-sample peaks up to a few hundredths of a dB low, enough for
+// the output to measure above the ceiling on real programme; the Kaiser window keeps the table's
+// response flat to well inside a thousandth of a dB up to 20 kHz.
+double kaiserWindow (double x)
+{
+    const double r = x / (centreTap + 1);
+    return std::abs (r) < 1.0 ? besselI0 (kaiserBeta * std::sqrt (1.0 - r * r)) / besselI0 (kaiserBeta) : 0.0;
+}
 
 // The bound is computed in double from sums of a few hundred terms; its rounding stays below
 // 1e-13 of the largest alternating prefix sum. This margin covers that many times over.
@@ -225,11 +247,12 @@ void TruePeakDetector::buildTables()
         double sum = 0.0;
         for (int k = 0; k < filterLength; ++k)
         {
-            // Unwindowed sinc at the tap's distance from the interpolated point.
+            // Windowed sinc at the tap's distance from the interpolated point.
             const double x = (k - centreTap) + p / (double) phases;
-            const double h = std::abs (x) < 1e-12 ? 1.0
-                                                  : std::sin (juce::MathConstants<double>::pi * x)
-                                                        / (juce::MathConstants<double>::pi * x);
+            const double sinc = std::abs (x) < 1e-12 ? 1.0
+                                                     : std::sin (juce::MathConstants<double>::pi * x)
+                                                           / (juce::MathConstants<double>::pi * x);
+            const double h = sinc * kaiserWindow (x);
             table[(size_t) k][phase] = h;
             sum += h;
         }

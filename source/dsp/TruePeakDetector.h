@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// The limiter's true-peak interpolation: a 129-tap, 8-phase unwindowed sinc over the last 129
+// The limiter's true-peak interpolation: a 129-tap, 8-phase Kaiser-windowed sinc over the last 129
 // samples of each channel, evaluated one chunk of samples at a time.
 //
 // The interpolated peak of a window only matters when it could pass the limit the caller gives

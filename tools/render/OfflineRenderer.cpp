@@ -1,27 +1,11 @@
 #include "OfflineRenderer.h"
 
+#include "FixedTempoPlayHead.h"
 #include "PluginProcessor.h"
 #include "TruePeakMeter.h"
 
 namespace
 {
-class FixedTempoPlayHead final : public juce::AudioPlayHead
-{
-public:
-    explicit FixedTempoPlayHead (double tempo) : bpm (tempo) {}
-
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        PositionInfo info;
-        info.setBpm (bpm);
-        info.setIsPlaying (true);
-        return info;
-    }
-
-private:
-    double bpm;
-};
-
 void configureBuses (TamberAudioProcessor& processor, int numChannels)
 {
     const auto set = numChannels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo();
@@ -37,8 +21,16 @@ OfflineRenderer::OfflineRenderer (TamberAudioProcessor& p, Settings s)
 {
 }
 
+void OfflineRenderer::moveRamps (double proportion)
+{
+    for (const auto& ramp : settings.ramps)
+        ramp.parameter->setValueNotifyingHost (
+            ramp.parameter->convertTo0to1 (ramp.from + (ramp.to - ramp.from) * (float) proportion));
+}
+
 OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource& input, int numChannels,
-                                                  double sampleRate, const Consumer& consume, const Progress& progress)
+                                                  double sampleRate, const Consumer& consume, const Progress& progress,
+                                                  const Observer& observe)
 {
     const int blockSize = std::max (1, settings.blockSize);
     std::optional<FixedTempoPlayHead> playHead;
@@ -46,6 +38,7 @@ OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource&
         playHead.emplace (*settings.bpm);
     processor.setPlayHead (playHead ? &*playHead : nullptr);
 
+    moveRamps (0.0); // automation starts where it starts, as in a host that begins playback
     configureBuses (processor, numChannels);
     processor.setRateAndBufferSizeDetails (sampleRate, blockSize);
     processor.prepareToPlay (sampleRate, blockSize);
@@ -72,13 +65,18 @@ OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource&
         block.clear();
 
         const int fromInput = (int) juce::jlimit<juce::int64> (0, n, inputLength - consumed);
+        float inputPeak = 0.0f;
         if (fromInput > 0)
         {
             juce::AudioSourceChannelInfo info (&block, 0, fromInput);
             input.getNextAudioBlock (info);
-            summary.inputPeak = std::max (summary.inputPeak, block.getMagnitude (0, fromInput));
+            inputPeak = block.getMagnitude (0, fromInput);
+            summary.inputPeak = std::max (summary.inputPeak, inputPeak);
         }
+        const double inputSeconds = (double) consumed / sampleRate;
         consumed += n;
+
+        moveRamps (inputLength > 0 ? std::min (1.0, (double) (consumed - n) / (double) inputLength) : 0.0);
 
         const double started = juce::Time::getMillisecondCounterHiRes();
         if (settings.bypass)
@@ -87,21 +85,27 @@ OfflineRenderer::Summary OfflineRenderer::render (juce::PositionableAudioSource&
             processor.processBlock (block, midi);
         processingSeconds += (juce::Time::getMillisecondCounterHiRes() - started) * 0.001;
 
-        summary.largestGainReductionDb = std::max ({ summary.largestGainReductionDb,
-                                                     processor.meterGainReductionLeftDb.load(),
-                                                     processor.meterGainReductionRightDb.load() });
+        const float reductionDb = std::max (processor.meterGainReductionLeftDb.load(),
+                                            processor.meterGainReductionRightDb.load());
+        summary.largestGainReductionDb = std::max (summary.largestGainReductionDb, reductionDb);
 
         // Drop the first `skip` samples of the stream: the latency the host would compensate.
         const int offset = (int) juce::jlimit<juce::int64> (0, n, skip - (consumed - n));
-        const int keep = (int) std::min<juce::int64> (n - offset, outputLength - produced);
+        const int keep = (int) std::max<juce::int64> (0, std::min<juce::int64> (n - offset, outputLength - produced));
+        const double outputSeconds = (double) produced / sampleRate;
+        float outputPeak = 0.0f;
         if (keep > 0)
         {
             juce::AudioBuffer<float> kept (block.getArrayOfWritePointers(), numChannels, offset, keep);
-            summary.outputPeak = std::max (summary.outputPeak, kept.getMagnitude (0, keep));
+            outputPeak = kept.getMagnitude (0, keep);
+            summary.outputPeak = std::max (summary.outputPeak, outputPeak);
             truePeak.process (kept, keep);
             consume (kept, keep);
             produced += keep;
         }
+
+        if (observe)
+            observe ({ inputSeconds, inputPeak, reductionDb, outputSeconds, outputPeak, keep });
 
         if (progress && outputLength > 0)
             progress ((double) produced / (double) outputLength);

@@ -1,7 +1,11 @@
 #include "DemoSignal.h"
+#include "LoopedAudioSource.h"
 #include "OfflineRenderer.h"
 #include "PluginProcessor.h"
 #include "RenderOptions.h"
+#include "RenderPlot.h"
+#include "StateDocument.h"
+#include "presets/TollovaneFactoryPresets.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_events/juce_events.h>
@@ -9,6 +13,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
@@ -30,20 +36,59 @@ juce::String formatDb (float gain, const char* unit)
     return gain > 0.0f ? juce::String (decibels (gain), 2) + " " + unit : juce::String ("-inf ") + unit;
 }
 
+juce::ValueTree readPresetFile (const juce::File& file)
+{
+    if (! file.existsAsFile())
+        throw RenderError { "preset file not found: " + file.getFullPathName() };
+
+    const auto xml = StateDocument::parseFile (file);
+    if (xml == nullptr)
+        throw RenderError { "cannot read " + file.getFullPathName() + ": not a Tollovane preset" };
+
+    return juce::ValueTree::fromXml (*xml);
+}
+
+// A name ending in ".tollovane" is a preset file; anything else names a factory preset, matched
+// as the editor matches it.
+juce::ValueTree loadPreset (const juce::String& preset)
+{
+    if (preset.endsWithIgnoreCase (".tollovane"))
+        return readPresetFile (juce::File::getCurrentWorkingDirectory().getChildFile (preset));
+
+    const auto index = TollovaneFactoryPresets::findByName (preset);
+    if (index < 0)
+        throw RenderError { "unknown preset \"" + preset + "\" (--list-presets shows the factory presets; "
+                            "a preset file must end in .tollovane)" };
+
+    return TollovaneFactoryPresets::loadState (index);
+}
+
+void applyPreset (TamberAudioProcessor& processor, const juce::String& preset)
+{
+    if (preset.isNotEmpty() && ! processor.applyState (loadPreset (preset)))
+        throw RenderError { "cannot use " + preset + ": not a Tollovane preset" };
+}
+
+juce::RangedAudioParameter* parameterFor (TamberAudioProcessor& processor, const juce::String& id, double value)
+{
+    auto* parameter = processor.valueTreeState.getParameter (id);
+    if (parameter == nullptr)
+        throw RenderError { "unknown parameter id \"" + id + "\" (see --help for the list)" };
+
+    // Compared as the parameter stores it: 0.05 typed on the command line is the float range's 0.05.
+    const auto range = processor.valueTreeState.getParameterRange (id);
+    if ((float) value < range.start || (float) value > range.end)
+        throw RenderError { id + " must be between " + juce::String (range.start) + " and "
+                            + juce::String (range.end) + ", not " + juce::String (value) };
+    return parameter;
+}
+
 void applyParameters (TamberAudioProcessor& processor, const RenderOptions& options)
 {
     for (const auto& [id, value] : options.parameterSettings)
     {
-        auto* parameter = processor.valueTreeState.getParameter (id);
-        if (parameter == nullptr)
-            throw RenderError { "unknown parameter id \"" + id + "\" (see --help for the list)" };
-
-        const auto range = processor.valueTreeState.getParameterRange (id);
-        if (value < range.start || value > range.end)
-            throw RenderError { id + " must be between " + juce::String (range.start) + " and "
-                                + juce::String (range.end) + ", not " + juce::String (value) };
-
-        parameter->setValueNotifyingHost (range.convertTo0to1 ((float) value));
+        auto* parameter = parameterFor (processor, id, value);
+        parameter->setValueNotifyingHost (parameter->convertTo0to1 ((float) value));
     }
 }
 
@@ -100,13 +145,23 @@ private:
     int lastFilled = -1;
 };
 
+// The most memory the process has held at any time, in MiB.
+double peakMemoryMiB()
+{
+    rusage usage {};
+    getrusage (RUSAGE_SELF, &usage);
+    return static_cast<double> (usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
 void printSummary (const OfflineRenderer::Summary& summary, double sampleRate, const juce::String& inputName,
-                   const juce::File& output)
+                   const juce::String& outputName, const juce::String& preset)
 {
     const double realTimeFactor = summary.processingSeconds > 0.0 ? summary.audioSeconds / summary.processingSeconds : 0.0;
     std::cout << "input:               " << inputName << "\n"
-              << "output:              " << output.getFullPathName() << "\n"
-              << "length:              " << juce::String (summary.audioSeconds, 2) << " s at "
+              << "output:              " << outputName << "\n";
+    if (preset.isNotEmpty())
+        std::cout << "preset:              " << preset << "\n";
+    std::cout << "length:              " << juce::String (summary.audioSeconds, 2) << " s at "
               << juce::String (sampleRate, 0) << " Hz\n"
               << "input peak:          " << formatDb (summary.inputPeak, "dBFS") << "\n"
               << "output peak:         " << formatDb (summary.outputPeak, "dBFS") << "\n"
@@ -114,79 +169,157 @@ void printSummary (const OfflineRenderer::Summary& summary, double sampleRate, c
               << "latency:             " << summary.latencySamples << " samples ("
               << juce::String (1000.0 * summary.latencySamples / sampleRate, 2) << " ms)\n"
               << "max gain reduction:  " << juce::String (summary.largestGainReductionDb, 2) << " dB\n"
-              << "real-time factor:    " << juce::String (realTimeFactor, 1) << "x\n";
+              << "real-time factor:    " << juce::String (realTimeFactor, 1) << "x\n"
+              << "peak memory:         " << juce::String (peakMemoryMiB(), 1) << " MiB\n";
+}
+
+struct Input
+{
+    std::unique_ptr<juce::AudioFormatReader> reader;
+    juce::AudioBuffer<float> demo;
+    std::unique_ptr<juce::PositionableAudioSource> source;
+    juce::String name = "built-in demo";
+    double sampleRate = demoSampleRate;
+    int numChannels = 2;
+};
+
+void openInputOrDemo (const RenderOptions& options, const juce::File& output, Input& input)
+{
+    if (options.inputPath.isEmpty())
+    {
+        input.demo = DemoSignal::render (demoSampleRate);
+        const auto length = options.demoSeconds > 0.0 ? (juce::int64) (options.demoSeconds * demoSampleRate)
+                                                      : (juce::int64) input.demo.getNumSamples();
+        input.source = std::make_unique<LoopedAudioSource> (input.demo, length);
+        return;
+    }
+
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (options.inputPath);
+    if (! options.discardOutput && isSameFile (file, output))
+        throw RenderError { "the output would overwrite the input file " + file.getFullPathName() };
+
+    input.reader = openInput (file);
+    input.name = file.getFullPathName();
+    input.sampleRate = input.reader->sampleRate;
+    input.numChannels = (int) input.reader->numChannels;
+    input.source = std::make_unique<juce::AudioFormatReaderSource> (input.reader.get(), false);
+}
+
+std::vector<OfflineRenderer::Settings::Ramp> automationRamps (TamberAudioProcessor& processor, const RenderOptions& options)
+{
+    std::vector<OfflineRenderer::Settings::Ramp> ramps;
+    for (const auto& automation : options.automations)
+    {
+        auto* parameter = parameterFor (processor, automation.id, automation.from);
+        parameterFor (processor, automation.id, automation.to);
+        ramps.push_back ({ parameter, (float) automation.from, (float) automation.to });
+    }
+    return ramps;
+}
+
+// Written to a temporary file beside the output and moved into place at the end, so a failed
+// render never leaves half a file or destroys an existing one.
+class OutputFile
+{
+public:
+    OutputFile (const juce::File& target, const RenderOptions& options, double sampleRate, int numChannels)
+        : file (target), temporary (target)
+    {
+        if (target.isDirectory())
+            throw RenderError { "cannot write " + target.getFullPathName() + ": it is a folder" };
+
+        auto stream = temporary.getFile().createOutputStream();
+        if (stream == nullptr)
+            throw RenderError { "cannot write " + target.getFullPathName() + ": the folder is missing or not writable" };
+
+        const int bits = options.format == RenderOptions::Format::float32 ? 32 : 24;
+        writer.reset (juce::WavAudioFormat().createWriterFor (stream.get(), sampleRate, (unsigned int) numChannels,
+                                                               bits, {}, 0));
+        if (writer == nullptr)
+            throw RenderError { "cannot write a WAV file at " + juce::String (sampleRate) + " Hz" };
+        stream.release(); // the writer owns it now
+    }
+
+    void write (const juce::AudioBuffer<float>& block, int numSamples)
+    {
+        failed = failed || ! writer->writeFromAudioSampleBuffer (block, 0, numSamples);
+    }
+
+    void commit()
+    {
+        writer.reset();
+        if (failed || ! temporary.overwriteTargetFileWithTemporary())
+            throw RenderError { "writing " + file.getFullPathName() + " failed (disk full?)" };
+    }
+
+private:
+    juce::File file;
+    juce::TemporaryFile temporary;
+    std::unique_ptr<juce::AudioFormatWriter> writer;
+    bool failed = false;
+};
+
+std::optional<juce::File> plotFileFor (const RenderOptions& options)
+{
+    if (options.plotPath.isEmpty())
+        return std::nullopt;
+
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (options.plotPath);
+    if (! file.getParentDirectory().isDirectory())
+        throw RenderError { "cannot write the plot " + file.getFullPathName() + ": the folder is missing" };
+    return file;
 }
 
 int run (const RenderOptions& options)
 {
     const juce::File output = juce::File::getCurrentWorkingDirectory().getChildFile (options.outputPath);
-
-    std::unique_ptr<juce::AudioFormatReader> reader;
-    std::unique_ptr<juce::PositionableAudioSource> source;
-    juce::AudioBuffer<float> demo;
-    juce::String inputName = "built-in demo";
-    double sampleRate = demoSampleRate;
-    int numChannels = 2;
-
-    if (options.inputPath.isNotEmpty())
-    {
-        const auto input = juce::File::getCurrentWorkingDirectory().getChildFile (options.inputPath);
-        if (isSameFile (input, output))
-            throw RenderError { "the output would overwrite the input file " + input.getFullPathName() };
-
-        reader = openInput (input);
-        inputName = input.getFullPathName();
-        sampleRate = reader->sampleRate;
-        numChannels = (int) reader->numChannels;
-        source = std::make_unique<juce::AudioFormatReaderSource> (reader.get(), false);
-    }
-    else
-    {
-        demo = DemoSignal::render (demoSampleRate);
-        source = std::make_unique<juce::MemoryAudioSource> (demo, false);
-    }
+    Input input;
+    openInputOrDemo (options, output, input);
 
     TamberAudioProcessor processor;
+    applyPreset (processor, options.preset);
     applyParameters (processor, options);
-
-    if (output.isDirectory())
-        throw RenderError { "cannot write " + output.getFullPathName() + ": it is a folder" };
-
-    // Written to a temporary file beside the output and moved into place at the end, so a failed
-    // render never leaves half a file or destroys an existing one.
-    juce::TemporaryFile temporary (output);
-    auto stream = temporary.getFile().createOutputStream();
-    if (stream == nullptr)
-        throw RenderError { "cannot write " + output.getFullPathName() + ": the folder is missing or not writable" };
-
-    const int bits = options.format == RenderOptions::Format::float32 ? 32 : 24;
-    juce::WavAudioFormat wav;
-    std::unique_ptr<juce::AudioFormatWriter> writer (
-        wav.createWriterFor (stream.get(), sampleRate, (unsigned int) numChannels, bits, {}, 0));
-    if (writer == nullptr)
-        throw RenderError { "cannot write a WAV file at " + juce::String (sampleRate) + " Hz" };
-    stream.release(); // the writer owns it now
 
     OfflineRenderer::Settings settings;
     settings.blockSize = options.blockSize;
     settings.keepLatency = options.keepLatency;
     settings.bypass = options.bypass;
     settings.bpm = options.bpm;
+    settings.ramps = automationRamps (processor, options);
 
-    bool writeFailed = false;
+    const auto plotFile = plotFileFor (options);
+    std::optional<OutputFile> outputFile;
+    if (! options.discardOutput)
+        outputFile.emplace (output, options, input.sampleRate, input.numChannels);
+
     ProgressBar progressBar;
+    RenderPlot plot;
     OfflineRenderer renderer (processor, settings);
     const auto summary = renderer.render (
-        *source, numChannels, sampleRate,
+        *input.source, input.numChannels, input.sampleRate,
         [&] (const juce::AudioBuffer<float>& block, int numSamples)
-        { writeFailed = writeFailed || ! writer->writeFromAudioSampleBuffer (block, 0, numSamples); },
-        [&] (double fraction) { progressBar.show (fraction); });
+        {
+            if (outputFile)
+                outputFile->write (block, numSamples);
+        },
+        [&] (double fraction) { progressBar.show (fraction); },
+        [&] (const OfflineRenderer::BlockReport& report)
+        {
+            plot.addInputBlock (report.inputSeconds, report.inputPeak);
+            plot.addGainReduction (report.inputSeconds, report.gainReductionDb);
+            if (report.outputSamples > 0)
+                plot.addOutputBlock (report.outputSeconds, report.outputPeak);
+        });
 
-    writer.reset();
-    if (writeFailed || ! temporary.overwriteTargetFileWithTemporary())
-        throw RenderError { "writing " + output.getFullPathName() + " failed (disk full?)" };
+    if (outputFile)
+        outputFile->commit();
 
-    printSummary (summary, sampleRate, inputName, output);
+    if (plotFile && ! plot.writePng (*plotFile, summary.audioSeconds))
+        throw RenderError { "cannot write the plot " + plotFile->getFullPathName() };
+
+    printSummary (summary, input.sampleRate, input.name, options.discardOutput ? juce::String ("(discarded)")
+                                                                            : output.getFullPathName(),
+                  options.preset);
     return 0;
 }
 } // namespace
@@ -209,6 +342,13 @@ int main (int argc, char* argv[])
     if (options.showHelp)
     {
         std::cout << RenderOptions::usage();
+        return 0;
+    }
+
+    if (options.listPresets)
+    {
+        for (const auto* name : TollovaneFactoryPresets::names)
+            std::cout << name << "\n";
         return 0;
     }
 
