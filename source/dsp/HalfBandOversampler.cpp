@@ -278,7 +278,7 @@ void HalfBandOversampler::processSamplesDown (float* const* output, int numChann
 }
 
 // Both channels in one loop, so that their two recursions overlap.
-template <int Channels>
+template <size_t Channels>
 void HalfBandOversampler::delayForIntegerLatency (float* const* samples, int numSamples)
 {
     constexpr int mask = historyLength - 1;

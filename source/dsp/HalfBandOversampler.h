@@ -40,7 +40,7 @@ public:
 
 private:
     void design();
-    template <int Channels>
+    template <size_t Channels>
     void delayForIntegerLatency (float* const* samples, int numSamples);
 
     Cascade up, down;
