@@ -22,6 +22,8 @@ packages=(
     python3 python3-numpy python3-soundfile
     # the editor in real windows on a virtual screen: tests, the sanitizer check, screenshots
     xvfb xauth xdotool imagemagick
+    # the peers the benchmark script times next to the plug-in
+    lsp-plugins-lv2 x42-plugins
 )
 
 sudo_if_needed() {
