@@ -85,6 +85,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--loops", type=int, default=3)
     args = parser.parse_args()
+    # lilv wants absolute bundle paths.
+    args.build_dir = os.path.abspath(args.build_dir)
 
     work = args.work or os.path.join(args.build_dir, "peers")
     if not os.path.exists(hostlib.material(work, "music")):
