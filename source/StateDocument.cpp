@@ -1,8 +1,10 @@
 #include "StateDocument.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace
@@ -155,13 +157,34 @@ juce::ValueTree keepOnlyFirstChildWithId (juce::ValueTree& state, const juce::St
     return first;
 }
 
-// JUCE reads "value" through the same conversion, and its own parsing turns the texts "nan" and
-// "inf" into non-finite numbers that would reach the parameter.
-bool holdsFiniteValue (const juce::ValueTree& child)
+// JUCE's own reading of a number overflows an int on a long exponent ("1e10052587891") and reads
+// "nan" and "inf" as such, so values are read here and stored back as numbers: JUCE never parses
+// their text. As in JUCE, leading blanks and a '+' are skipped, the number ends where the text stops
+// being one, and a text that does not start with a number reads as 0. Nothing: no usable value.
+std::optional<double> finiteValueOf (const juce::ValueTree& child)
 {
     const auto* value = child.getPropertyPointer (valueProperty);
-    return value != nullptr && std::isfinite ((double) *value);
+    if (value == nullptr)
+        return std::nullopt;
+
+    if (! value->isString())
+        return std::isfinite ((double) *value) ? std::optional<double> ((double) *value) : std::nullopt;
+
+    const auto text = value->toString().trimStart().toStdString();
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+
+    double number = 0.0;
+    const auto error = std::from_chars (begin, end, number).ec;
+    if (error == std::errc::invalid_argument)
+        return 0.0;
+    if (error != std::errc() || ! std::isfinite (number))
+        return std::nullopt;
+    return number;
 }
+
 // JUCE's parser goes round for ever on a processing instruction inside an element when text
 // follows it ("<E><??>x"). State documents carry none but the XML declaration at the top.
 bool hasProcessingInstructionAfterDeclaration (const juce::String& document)
@@ -258,8 +281,7 @@ void resolveParameters (juce::ValueTree& state, const juce::Array<juce::AudioPro
             state.appendChild (child, nullptr);
         }
 
-        if (! holdsFiniteValue (child))
-            child.setProperty (valueProperty, defaultValue, nullptr);
+        child.setProperty (valueProperty, finiteValueOf (child).value_or (defaultValue), nullptr);
     }
 }
 } // namespace StateDocument

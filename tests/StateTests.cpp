@@ -312,6 +312,8 @@ INSTANTIATE_TEST_SUITE_P (
         DocumentCase { "NotANumber", [] { return blobOf (document (param ("threshold", "nan") + param ("mix", "NaN"))); }, {} },
         DocumentCase { "Infinities", [] { return blobOf (document (param ("threshold", "inf") + param ("attack", "-inf"))); }, {} },
         DocumentCase { "BeyondFloat", [] { return blobOf (document (param ("makeup", "1e300"))); }, { { "makeup", 24.0f } } },
+        DocumentCase { "ExponentBeyondAnInt", [] { return blobOf (document (param ("harm", "70.9e10052587891") + param ("wide", "5e-10052587891"))); }, {} },
+        DocumentCase { "NumberWithLeadingBlanksAndPlus", [] { return blobOf (document (param ("wide", " +25.5abc"))); }, { { "wide", 25.5f } } },
         DocumentCase { "DuplicateIdsTakeTheFirst",
                        [] { return blobOf (document (param ("threshold", "-20") + param ("threshold", "-30") + param ("threshold", "nan"))); },
                        { { "threshold", -20.0f } } },
