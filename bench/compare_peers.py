@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Tollovane's LV2 bundle against two open peers in the same offline host (lv2proc), in the same
 run, on a real drum loop and a rendered music piece at 48 kHz in 512-sample blocks: LSP Compressor
-Stereo followed by x42 dpl with true peak on is what Tollovane's whole chain has to beat. Then the
-in-process figures of tollovane_bench on the same material: the engine per stage and chain, and the
-spread of the 512-sample block times.
+Stereo followed by x42 dpl with true peak on is what Tollovane's whole chain has to beat. Then on
+the same material: the in-process whole chain and the spread of its 512-sample block times, the
+largest difference between the optimised engine and the plain one, and the memory per instance.
 
 usage: compare_peers.py --build-dir BUILD --source-dir SOURCE [--rounds N] [--loops N]
 """
@@ -77,6 +77,16 @@ def in_process(build_dir, materials):
     subprocess.run([bench, *flags, "--benchmark_filter=wholeChain|blockSpread", "--benchmark_min_time=1"], check=True)
 
 
+def equivalence_and_memory(build_dir, materials):
+    flags = [f"--material={name}={path}" for name, path in materials]
+    print("\noptimised engine against the plain one, whole files, 512-sample blocks", flush=True)
+    subprocess.run([os.path.join(build_dir, "bench", "tollovane_equivalence"), *flags], check=True)
+    memory = os.path.join(build_dir, "bench", "tollovane_memory")
+    if os.path.exists(memory):
+        print("\nheap held by one stereo instance after prepare (512-sample blocks)", flush=True)
+        subprocess.run([memory], check=True)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
@@ -96,6 +106,7 @@ def main():
 
     lv2_table(work, args.build_dir, materials, args.rounds, args.loops)
     in_process(args.build_dir, materials)
+    equivalence_and_memory(args.build_dir, materials)
 
 
 if __name__ == "__main__":
