@@ -5,7 +5,7 @@ Stereo followed by x42 dpl with true peak on is what Tollovane's whole chain has
 the same material: the in-process whole chain and the spread of its 512-sample block times, the
 largest difference between the optimised engine and the plain one, and the memory per instance.
 
-usage: compare_peers.py --build-dir BUILD --source-dir SOURCE [--rounds N] [--loops N]
+usage: compare_peers.py --build-dir BUILD [--work FOLDER] [--rounds N] [--loops N]
 """
 import argparse
 import os
@@ -90,7 +90,6 @@ def equivalence_and_memory(build_dir, materials):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--source-dir", required=True)
     parser.add_argument("--work")
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--loops", type=int, default=3)

@@ -10,4 +10,4 @@ build_dir="${TOLLOVANE_BUILD_DIR:-$root/build}"
 
 "$root/scripts/install-dependencies.sh"
 "$root/scripts/build.sh" --target Tollovane_LV2 tollovane_bench tollovane_equivalence tollovane_memory
-/usr/bin/python3 "$root/bench/compare_peers.py" --build-dir "$build_dir" --source-dir "$root" "$@"
+/usr/bin/python3 "$root/bench/compare_peers.py" --build-dir "$build_dir" "$@"
