@@ -10,6 +10,14 @@ namespace BlockLoop
 {
 constexpr int blockSize = 512;
 
+// Time per stereo sample, for a benchmark that processes one block per iteration.
+inline void reportPerSample (benchmark::State& state)
+{
+    state.counters["per_sample"] = benchmark::Counter ((double) blockSize,
+                                                       benchmark::Counter::kIsIterationInvariantRate
+                                                           | benchmark::Counter::kInvert);
+}
+
 template <typename ProcessBlock>
 void run (benchmark::State& state, const juce::AudioBuffer<float>& material, ProcessBlock&& processBlock)
 {
@@ -28,8 +36,6 @@ void run (benchmark::State& state, const juce::AudioBuffer<float>& material, Pro
         position += blockSize;
     }
 
-    state.counters["per_sample"] = benchmark::Counter ((double) blockSize,
-                                                       benchmark::Counter::kIsIterationInvariantRate
-                                                           | benchmark::Counter::kInvert);
+    reportPerSample (state);
 }
 } // namespace BlockLoop
