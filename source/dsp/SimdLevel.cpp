@@ -20,25 +20,4 @@ SimdLevel detect()
     return SimdLevel::baseline;
 #endif
 }
-
-std::vector<SimdLevel> available()
-{
-    std::vector<SimdLevel> levels { SimdLevel::baseline };
-    if (detect() != SimdLevel::baseline)
-        levels.push_back (SimdLevel::avx2);
-    if (detect() == SimdLevel::avx512)
-        levels.push_back (SimdLevel::avx512);
-    return levels;
-}
-
-const char* name (SimdLevel level)
-{
-    switch (level)
-    {
-        case SimdLevel::avx512: return "AVX-512";
-        case SimdLevel::avx2: return "AVX2";
-        case SimdLevel::baseline: break;
-    }
-    return "baseline";
-}
 } // namespace Simd

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <vector>
-
 // The instruction sets the hot loops are compiled for. Each of those loops is built once per level
 // from the same source (see SimdVector.h) and picked at run time, so one binary runs on any x86-64
 // CPU and uses AVX2 or AVX-512 where present. The levels share one arithmetic (no fused
@@ -17,11 +15,6 @@ namespace Simd
 {
 // The fastest level this CPU runs.
 SimdLevel detect();
-
-// Every level this CPU runs, baseline first.
-std::vector<SimdLevel> available();
-
-const char* name (SimdLevel level);
 } // namespace Simd
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)

@@ -2,7 +2,7 @@
 
 #include <juce_dsp/juce_dsp.h>
 
-#include "DoubleBiquad.h"
+#include "dsp/DoubleBiquad.h"
 #include "HarmonicGlue.h"
 
 #include <memory>

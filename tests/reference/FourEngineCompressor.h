@@ -3,7 +3,7 @@
 #include <juce_dsp/juce_dsp.h>
 
 #include "ColourStage.h"
-#include "HighRatioEngine.h"
+#include "dsp/HighRatioEngine.h"
 #include "MakeupStage.h"
 #include "dsp/ParameterSnapshot.h"
 #include "TruePeakLimiter.h"
