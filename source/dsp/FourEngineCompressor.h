@@ -19,6 +19,9 @@
 class FourEngineCompressor
 {
 public:
+    // The constants of the engine a ratio step selects; the per-sample loop reads them.
+    using EngineModel = ::EngineModel;
+
     void prepare (double sampleRate, int maxBlockSize, int numChannels, const ParameterSnapshot& snapshot);
     void reset();
 
