@@ -23,11 +23,11 @@ void restoreEnvironment (const char* name, const std::optional<juce::String>& va
 // JUCE 7 finds the application-data folder as ~/.config, through HOME; later versions may also
 // honour XDG_CONFIG_HOME. Both point into the temporary home.
 EditorFixture::EditorFixture()
-    : home (juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("tollovane-home", {}, false)),
+    : temporaryHome ("tollovane-home"),
+      home (temporaryHome.get()),
       savedHome (environment ("HOME")),
       savedConfigHome (environment ("XDG_CONFIG_HOME"))
 {
-    home.createDirectory();
     setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
     setenv ("XDG_CONFIG_HOME", home.getChildFile (".config").getFullPathName().toRawUTF8(), 1);
 }
@@ -37,7 +37,6 @@ EditorFixture::~EditorFixture()
     closeEditor();
     restoreEnvironment ("HOME", savedHome);
     restoreEnvironment ("XDG_CONFIG_HOME", savedConfigHome);
-    home.deleteRecursively();
 }
 
 TamberAudioProcessorEditor& EditorFixture::openEditor()

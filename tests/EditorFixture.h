@@ -2,6 +2,7 @@
 
 #include "EditorTestAccess.h"
 #include "PluginEditor.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ protected:
     float parameter (const juce::String& id);
     juce::String stateProperty (const juce::String& name);
 
+    TemporaryFolder temporaryHome;
     juce::File home;
     TamberAudioProcessor processor;
     std::unique_ptr<TamberAudioProcessorEditor> editor;

@@ -1,5 +1,6 @@
 #include "OfflineRenderer.h"
 #include "ProcessorHarness.h"
+#include "TemporaryFolder.h"
 #include "TollovanePresetData.h"
 #include "presets/TollovaneFactoryPresets.h"
 
@@ -82,18 +83,15 @@ class RenderTool : public testing::Test
 protected:
     void SetUp() override
     {
-        folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                     .getNonexistentChildFile ("tollovane-render-test", "", false);
-        ASSERT_TRUE (folder.createDirectory());
         input = folder.getChildFile ("in.wav");
         output = folder.getChildFile ("out.wav");
         programme = ProcessorHarness::makeProgramme (2, 22050, 44100.0);
         writeWav (input, programme, 44100.0);
     }
 
-    void TearDown() override { folder.deleteRecursively(); }
-
-    juce::File folder, input, output;
+    TemporaryFolder temporary { "tollovane-render-test" };
+    const juce::File folder = temporary.get();
+    juce::File input, output;
     juce::AudioBuffer<float> programme;
 };
 } // namespace

@@ -1,5 +1,6 @@
 #include "ProcessorHarness.h"
 #include "StateDocument.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -334,9 +335,8 @@ INSTANTIATE_TEST_SUITE_P (
 //==============================================================================
 TEST (StateDocumentFile, ReadsWhatAnEditorMightSaveAndNothingBeyondTheBound)
 {
-    const auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                            .getNonexistentChildFile ("tollovane-state-test", "", false);
-    ASSERT_TRUE (folder.createDirectory());
+    const TemporaryFolder temporary ("tollovane-state-test");
+    const auto folder = temporary.get();
 
     const std::string text = document (param ("threshold", "-20"));
     const auto utf16 = [&] (bool bigEndian)
@@ -382,6 +382,4 @@ TEST (StateDocumentFile, ReadsWhatAnEditorMightSaveAndNothingBeyondTheBound)
     {
         EXPECT_TRUE (StateDocument::parseFile (endless) == nullptr);
     }
-
-    folder.deleteRecursively();
 }
