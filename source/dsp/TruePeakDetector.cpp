@@ -236,11 +236,9 @@ TruePeakDetector::TruePeakDetector()
     buildTables();
 }
 
-void TruePeakDetector::buildTables()
+TruePeakDetector::Table TruePeakDetector::designTable()
 {
-    auto& table = tables.table;
-    largestNorm = 1.0;
-
+    Table table {};
     for (int p = 0; p < phases; ++p)
     {
         const auto phase = (size_t) p;
@@ -257,12 +255,24 @@ void TruePeakDetector::buildTables()
             sum += h;
         }
 
+        for (int k = 0; k < filterLength; ++k)
+            table[(size_t) k][phase] /= sum;
+    }
+    return table;
+}
+
+void TruePeakDetector::buildTables()
+{
+    auto& table = tables.table;
+    table = designTable();
+    largestNorm = 1.0;
+
+    for (int p = 0; p < phases; ++p)
+    {
+        const auto phase = (size_t) p;
         double norm = 0.0;
         for (int k = 0; k < filterLength; ++k)
-        {
-            table[(size_t) k][phase] /= sum; // unity gain at DC
             norm += std::abs (table[(size_t) k][phase]);
-        }
         largestNorm = std::max (largestNorm, norm);
 
         tables.olderOuterBound[phase] =

@@ -67,10 +67,15 @@ public:
     std::int64_t getWindowsJudged() const { return windowsJudged; }
     std::int64_t getFullInterpolations() const { return fullInterpolations; }
 
+    // Tap-major: table[k][p] is tap k - 64 of phase p (eighths of a sample).
+    using Table = std::array<std::array<double, phases>, filterLength>;
+
+    // The Kaiser-windowed sinc, each phase scaled to unity gain at DC.
+    static Table designTable();
+
     struct Tables
     {
-        // Tap-major: table[k][p] is tap k - 64 of phase p (eighths of a sample).
-        alignas (64) std::array<std::array<double, phases>, filterLength> table {};
+        alignas (64) Table table {};
         // Per phase, what the outer taps on either side can add at most, per unit of the largest
         // partial alternating sum of the samples under them.
         alignas (64) std::array<double, phases> newerOuterBound {};

@@ -26,13 +26,6 @@ constexpr float envelopeFloor = 0.000001f;
 // above anything a mix carries, keeps it finite and lets it recover within about a second.
 constexpr float detectorInputCeiling = 1000.0f;
 
-constexpr FourEngineCompressor::EngineModel engineModels[] = {
-    // offset, ratio scale, attack, release, knee, colour, detector gain
-    { 0.0f, 1.0f, 0.32f, 0.58f, 3.5f, 0.34f, 1.25f }, // standard
-    { 1.6f, 1.0f, 0.22f, 0.42f, 5.2f, 0.40f, 1.34f }, // "99:1"
-    { 2.2f, 1.0f, 0.06f, 0.28f, 4.5f, 0.64f, 1.52f }, // "ALL IN"
-};
-
 float clamp01 (float x)
 {
     return juce::jlimit (0.0f, 1.0f, x);
@@ -60,11 +53,6 @@ float appliedReductionDb (float gain)
     return gain <= 0.0f ? 60.0f : std::max (0.0f, -std::max (20.0f * std::log10 (gain), -60.0f));
 }
 } // namespace
-
-FourEngineCompressor::EngineModel FourEngineCompressor::EngineModel::forRatioMode (int ratioMode)
-{
-    return engineModels[juce::jlimit (0, 2, ratioMode)];
-}
 
 FourEngineCompressor::FourEngineCompressor()
     : mixer (maxMixerLatency)

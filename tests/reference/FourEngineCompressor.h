@@ -3,10 +3,12 @@
 #include <juce_dsp/juce_dsp.h>
 
 #include "ColourStage.h"
-#include "dsp/HighRatioEngine.h"
 #include "MakeupStage.h"
-#include "dsp/ParameterSnapshot.h"
 #include "TruePeakLimiter.h"
+#include "dsp/EngineChannelState.h"
+#include "dsp/EngineModel.h"
+#include "dsp/HighRatioEngine.h"
+#include "dsp/ParameterSnapshot.h"
 
 #include <vector>
 
@@ -20,28 +22,10 @@ namespace reference
 class FourEngineCompressor
 {
 public:
-    struct EngineModel
-    {
-        float thresholdOffsetDb;
-        float ratioScale;
-        float attackScale;
-        float releaseScale;
-        float kneeDb;
-        float colourAmount;
-        float detectorGain;
-
-        static EngineModel forRatioMode (int ratioMode);
-    };
-
-    struct EngineChannelState
-    {
-        float envelope = 0.0f;
-        float meanSquare = 0.0f;
-        float gain = 1.0f;
-        float sidechainLowpass = 0.0f;
-        float previousGainReductionDb = 0.0f;
-        float sideLowpass = 0.0f;
-    };
+    // The engine constants and the per-channel state records are the engine's own: data, with no
+    // optimised twin to check.
+    using EngineModel = ::EngineModel;
+    using EngineChannelState = ::EngineChannelState;
 
     FourEngineCompressor();
 

@@ -2,6 +2,8 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include "dsp/TruePeakDetector.h"
+
 #include <array>
 #include <vector>
 
@@ -38,7 +40,7 @@ private:
     void rampAhead (int readSlot, float targetGain);
     void advanceGainEnvelope (int readSlot);
 
-    std::array<std::array<double, phases>, filterLength> truePeakTable {};
+    ::TruePeakDetector::Table truePeakTable {};
     double truePeakTrigger = ceiling;
 
     // Each sample is written twice (at k and k + filterLength) so a window is always contiguous.
